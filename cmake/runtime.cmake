@@ -1,0 +1,23 @@
+# Flags that keep the runtime small enough for its budget.
+function(voq_runtime_flags target)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables>
+    -Os -ffunction-sections -fdata-sections -Wall -Wextra)
+endfunction()
+
+# Links a runtime executable stripped and checks it against the budget.
+function(voq_runtime_link target)
+  target_link_options(${target} PRIVATE -Wl,--gc-sections)
+  if(NOT VOQ_SANITIZE AND NOT VOQ_FUZZ)
+    target_link_options(${target} PRIVATE -s)
+  endif()
+  if(WIN32)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+  if(NOT VOQ_SANITIZE AND NOT VOQ_FUZZ)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}> -DBUDGET=${VOQ_RUNTIME_BUDGET}
+              -P ${VOQ_ROOT}/cmake/check_size.cmake
+      VERBATIM)
+  endif()
+endfunction()

@@ -1,0 +1,24 @@
+// The GIF subset reader that decodes slot 0's picture into its surface.
+#ifndef VOQ_IMAGE_GIF_DECODER_H
+#define VOQ_IMAGE_GIF_DECODER_H
+
+#include <stdint.h>
+#include <stdio.h>
+#include <ddraw.h>
+
+// Decodes the GIF at offset (size bytes at most) of the file at path into
+// surface, which is width x height pixels of 8 bits. Returns 1 when decoded
+// (and when the lock fails, after the "lock error" box), 0 when the file
+// cannot be opened, the signature is not "GIF" or the minimum code size is
+// outside 2..9.
+int DecodeGif(const char* path, LPDIRECTDRAWSURFACE surface, int32_t width, int32_t height,
+              int32_t offset, int32_t size);
+
+// One image-data byte, or -1 once the GIF byte count passes limit.
+int ReadGifByte(uint32_t limit);
+// A little-endian 16-bit field from stream.
+int ReadLe16(FILE* stream);
+// The next LZW code of the current width.
+int ReadCode(uint32_t limit);
+
+#endif

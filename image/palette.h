@@ -1,0 +1,19 @@
+// The display palette taken from the GIF's colour table, and the background index.
+#ifndef VOQ_IMAGE_PALETTE_H
+#define VOQ_IMAGE_PALETTE_H
+
+#include <stdint.h>
+#include <windows.h>
+
+extern PALETTEENTRY paletteEntries[256];
+extern int backgroundIndex;
+
+// Reads the colour table of the GIF at offset of the file at path into
+// entries (red, green, blue; flags untouched). Returns 0, or 2 when the file
+// cannot be opened (entries untouched).
+int LoadGifPalette(const char* path, PALETTEENTRY* entries, int32_t offset);
+
+// Sets backgroundIndex to the darkest entry (unweighted sum; the last of equals wins).
+void PickDarkestIndex(const PALETTEENTRY* entries);
+
+#endif

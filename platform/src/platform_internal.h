@@ -1,0 +1,25 @@
+// What the pieces of platform/ tell each other; the program never sees this.
+#ifndef VOQ_PLATFORM_INTERNAL_H
+#define VOQ_PLATFORM_INTERNAL_H
+
+#include <ddraw.h>
+
+// Shows a frame: width x height palette indices with the given pitch, coloured
+// through palette (256 entries). Presents to the saver window when there is
+// one, writes the frame to VOQ_CAPTURE_DIR when set, and counts frames for
+// VOQ_FRAMES. Called by the software DirectDraw whenever the screen changes:
+// a flip, a blit or fill onto the primary surface, new entries in its palette.
+// waitForRefresh: the caller wants the display's refresh (Flip).
+void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
+                     const PALETTEENTRY* palette, bool waitForRefresh);
+
+// The 20 static colours (0..9 and 246..255) that GetSystemPaletteEntries gives.
+extern const PALETTEENTRY kPlatformSystemColors[20];
+
+// True when SDL has a real display (not the dummy driver).
+bool PlatformHasDisplay(void);
+
+// Writes caption and text of a message box to standard error, as every box is.
+void PlatformEchoMessage(const char* caption, const char* text);
+
+#endif
