@@ -9,9 +9,12 @@
 // one, writes the frame to VOQ_CAPTURE_DIR when set, and counts frames for
 // VOQ_FRAMES. Called by the software DirectDraw whenever the screen changes:
 // a flip, a blit or fill onto the primary surface, new entries in its palette.
-// waitForRefresh: the caller wants the display's refresh (Flip).
+// newFrame is true for a flip and for a copy from another surface onto the
+// primary (what the program presents as a frame; a flip also waits for the
+// display's refresh), false for fills and palette changes, which update the
+// screen but are not frames to capture or count.
 void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
-                     const PALETTEENTRY* palette, bool waitForRefresh);
+                     const PALETTEENTRY* palette, bool newFrame);
 
 // The 20 static colours (0..9 and 246..255) that GetSystemPaletteEntries gives.
 extern const PALETTEENTRY kPlatformSystemColors[20];

@@ -7,8 +7,6 @@
 #include "command_line.h"
 #include "platform_internal.h"
 
-const PALETTEENTRY kPlatformSystemColors[20] = {};
-
 bool PlatformHasDisplay(void) { return false; }
 void PlatformEchoMessage(const char* caption, const char* text) {
   fprintf(stderr, "[%s] %s\n", caption != NULL ? caption : "", text != NULL ? text : "");
@@ -43,10 +41,7 @@ HCURSOR WINAPI SetCursor(HCURSOR) { return NULL; }
 BOOL WINAPI AdjustWindowRectEx(LPRECT, DWORD, BOOL, DWORD) { return TRUE; }
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) { return IDOK; }
 BOOL WINAPI EndDialog(HWND, INT_PTR) { return TRUE; }
-HDC WINAPI GetDC(HWND) { return (HDC)1; }
-int WINAPI ReleaseDC(HWND, HDC) { return 1; }
 BOOL WINAPI GetClientRect(HWND, LPRECT) { return FALSE; }
 BOOL WINAPI ClientToScreen(HWND, POINT*) { return FALSE; }
 HGDIOBJ WINAPI GetStockObject(int) { return NULL; }
-UINT WINAPI GetSystemPaletteEntries(HDC, UINT, UINT, LPPALETTEENTRY) { return 0; }
 HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) { return NULL; }
