@@ -108,6 +108,9 @@ static int RunSaver(HINSTANCE instance, const char* args) {
 
 int RunProgram(HINSTANCE instance, const char* commandLine, const char* args) {
   if (args == NULL) args = "";
+  free(programPath);
+  free(dataPath);
+  dataPath = NULL;
   programPath = DeriveOwnPath(commandLine != NULL ? commandLine : "");
   if (programPath == NULL) return 0;
   switch (ParseRunMode(args)) {
