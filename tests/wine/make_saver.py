@@ -1,18 +1,19 @@
 #!/usr/bin/env python3
-"""Makes test savers: a runtime padded to the data block offset, a 396-byte
-header, one spare byte and a GIF87a with a full 256-entry colour table.
+"""Makes the savers of the Wine tests from the runtime under test.
 
-The picture is split into quadrants of four distinct colours so that a
-screenshot can tell the picture, the background and anything else apart.
+The picture is split into quadrants of four distinct colours on a palette
+whose other entries are far from them, so that a screenshot tells the
+picture, the background and any stray palette entry apart.
+
+  make_saver.py RUNTIME OUTPUT [options]
+  make_saver.py --colours      the background colour, then the picture's, as r,g,b
 """
 import argparse
-import struct
+import os
 import sys
 
-DATA_BLOCK_OFFSET = 57344
-HEADER_SIZE = 396
-MAGIC = b"Quillovarnenthodex"
-NO_COLOR_KEY = 999
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+import saver  # noqa: E402
 
 # Quadrant colours (top-left, top-right, bottom-left, bottom-right) and the
 # palette indices that hold them.
@@ -22,8 +23,6 @@ BACKGROUND_COLOUR = (24, 24, 40)
 
 
 def palette():
-    # Entries the picture never uses get colours far from the used ones, so a
-    # stray index shows up as a colour the test does not expect.
     entries = [(128, 64 + (i % 64), 192) for i in range(256)]
     entries[0] = (255, 255, 255)
     for index, rgb in PICTURE_COLOURS.items():
@@ -32,115 +31,43 @@ def palette():
     return entries
 
 
-def pixels(width, height):
-    rows = []
-    for y in range(height):
-        top = y < height // 2
-        rows.append(bytes((1 if top else 3) if x < width // 2 else (2 if top else 4)
-                          for x in range(width)))
-    return b"".join(rows)
-
-
-def lzw_codes(data):
-    # Minimum code size 8 with a clear code every 250 pixels: the codes stay
-    # 9 bits wide and each is one literal pixel, which every decoder reads.
-    clear, end = 256, 257
-    codes = []
-    for i, value in enumerate(data):
-        if i % 250 == 0:
-            codes.append(clear)
-        codes.append(value)
-    codes.append(end)
-    return codes
-
-
-def pack_codes(codes, width=9):
-    out = bytearray()
-    acc = bits = 0
-    for code in codes:
-        acc |= code << bits
-        bits += width
-        while bits >= 8:
-            out.append(acc & 0xFF)
-            acc >>= 8
-            bits -= 8
-    if bits:
-        out.append(acc & 0xFF)
-    return bytes(out)
-
-
-def make_gif(width, height):
-    out = bytearray(b"GIF87a")
-    # Global colour table present, 8 bits of colour resolution, 256 entries.
-    out += struct.pack("<HHBBB", width, height, 0xF7, 0, 0)
-    for rgb in palette():
-        out += bytes(rgb)
-    out += b","
-    out += struct.pack("<HHHHB", 0, 0, width, height, 0)
-    out += bytes([8])
-    stream = pack_codes(lzw_codes(pixels(width, height)))
-    for start in range(0, len(stream), 255):
-        chunk = stream[start:start + 255]
-        out += bytes([len(chunk)]) + chunk
-    out += b"\x00;"
-    return bytes(out)
-
-
-def make_header(magic, width, height, key, gif_offset, gif_size, objects, use_background,
-                background, file_size):
-    out = bytearray(magic[:18].ljust(18, b"\0"))
-    out += struct.pack("<i", 2)
-    out += struct.pack("<iiiiiB", width, height, key, gif_offset, gif_size, ord("g"))
-    for _ in range(4):
-        out += struct.pack("<iiiiiB", 0, 0, NO_COLOR_KEY, file_size, 0, ord("g"))
-    out += bytes([objects])
-    out += bytes(9)
-    out += bytes([1 if use_background else 0, background])
-    out += bytes(2)
-    out += bytes(255)
-    assert len(out) == HEADER_SIZE, len(out)
-    return bytes(out)
+def quadrants(width, height):
+    return [[(1 if y < height // 2 else 3) if x < width // 2 else (2 if y < height // 2 else 4)
+             for x in range(width)] for y in range(height)]
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("runtime", nargs="?")
     parser.add_argument("output", nargs="?")
-    parser.add_argument("--colours", action="store_true",
-                        help="print the background colour, then the picture's colours, as r,g,b")
+    parser.add_argument("--colours", action="store_true")
     parser.add_argument("--width", type=int, default=96)
     parser.add_argument("--height", type=int, default=72)
     parser.add_argument("--objects", type=int, default=9)
-    parser.add_argument("--key", type=int, default=NO_COLOR_KEY)
-    parser.add_argument("--magic", default=MAGIC.decode())
-    parser.add_argument("--no-background", action="store_true",
-                        help="clear the use-background flag (darkest entry wins)")
-    parser.add_argument("--gif", help="also write the GIF alone to this file")
+    parser.add_argument("--magic", default=saver.MAGIC.decode())
     args = parser.parse_args()
     if args.colours:
         for rgb in [BACKGROUND_COLOUR] + list(PICTURE_COLOURS.values()):
             print(",".join(str(v) for v in rgb))
-        return
+        return 0
     if not args.output:
         parser.error("RUNTIME and OUTPUT are needed")
 
     with open(args.runtime, "rb") as f:
         runtime = f.read()
-    if len(runtime) > DATA_BLOCK_OFFSET:
-        sys.exit(f"make_saver: error: {args.runtime} is {len(runtime)} bytes, "
-                 f"over {DATA_BLOCK_OFFSET}")
-    gif = make_gif(args.width, args.height)
-    gif_offset = DATA_BLOCK_OFFSET + HEADER_SIZE + 1
-    file_size = gif_offset + len(gif)
-    header = make_header(args.magic.encode(), args.width, args.height, args.key, gif_offset,
-                         len(gif), args.objects, not args.no_background, BACKGROUND_INDEX,
-                         file_size)
+    if len(runtime) > saver.BLOCK_OFFSET:
+        print(f"make_saver: error: {args.runtime} is {len(runtime)} bytes, "
+              f"over {saver.BLOCK_OFFSET}", file=sys.stderr)
+        return 1
+    picture = saver.gif(args.width, args.height, quadrants(args.width, args.height), palette())
+    data = saver.saver(runtime, picture, args.width, args.height, objects=args.objects,
+                       use_background=1, background=BACKGROUND_INDEX,
+                       magic=args.magic.encode())
     with open(args.output, "wb") as f:
-        f.write(runtime.ljust(DATA_BLOCK_OFFSET, b"\0") + header + b"\0" + gif)
-    if args.gif:
-        with open(args.gif, "wb") as f:
-            f.write(gif)
+        f.write(data)
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
