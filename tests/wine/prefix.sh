@@ -7,6 +7,7 @@ source "$(dirname "$0")/wine_env.sh"
 
 case "${1:-}:${2:-}" in
   create:?*)
+    wine_env_reap "$2"
     rm -rf "$2"
     trap wine_env_stop EXIT
     started=$SECONDS
@@ -15,6 +16,7 @@ case "${1:-}:${2:-}" in
     echo "prefix $2 made in $((SECONDS - started)) s with $(cat "$2/$WINE_ENV_READY_MARK")"
     ;;
   remove:?*)
+    wine_env_reap "$2"
     rm -rf "$2"
     ;;
   *)

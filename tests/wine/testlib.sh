@@ -45,6 +45,8 @@ start_session() {
   : "${VOQ_WINE_RUNTIME:?}" "${VOQ_WINE_PREFIX:?}"
   [ -f "$VOQ_WINE_RUNTIME" ] || fail "runtime $VOQ_WINE_RUNTIME does not exist"
   trap _cleanup EXIT
+  # Whatever an earlier case left when it was killed would hold the prefix.
+  wine_env_reap "$VOQ_WINE_PREFIX"
   wine_env_start auto "$VOQ_WINE_PREFIX" || fail "could not start Xvfb and Wine"
   note "Xvfb on $DISPLAY, prefix $WINEPREFIX"
   wine_desktop_up || fail "the virtual desktop did not come up"

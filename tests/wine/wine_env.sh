@@ -15,6 +15,8 @@
 #   wait_until SECONDS command...          polls every 0.1 s until command succeeds
 #   wine_env_stop                          ends every program of the prefix,
 #                                          the wineserver and Xvfb
+#   wine_env_reap PREFIX_DIR               ends what a session of that prefix
+#                                          left behind when it was killed
 
 WINE64=${WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
@@ -55,6 +57,7 @@ _wine_env_start_xvfb() {
   [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && return 1
   Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   WINE_ENV_XVFB_PID=$!
+  _wine_env_record Xvfb "$WINE_ENV_XVFB_PID"
   local deadline=$((SECONDS + 10))
   while [ "$SECONDS" -lt "$deadline" ]; do
     if ! _wine_env_pid_alive "$WINE_ENV_XVFB_PID"; then
@@ -127,8 +130,28 @@ wine_prefix_ready() {
   [ -f "$1/$WINE_ENV_READY_MARK" ]
 }
 
+# A session that is killed outright (a test timing out) cannot clean up; the
+# ids of what it started, kept beside the prefix, let wine_env_reap do it.
+_wine_env_record() {
+  [ -n "${WINEPREFIX:-}" ] && echo "$2 $1" >>"${WINEPREFIX%/}.pids"
+}
+
+wine_env_reap() {
+  local list="${1%/}.pids" pid name
+  if [ -f "$list" ]; then
+    while read -r pid name; do
+      # Only if the id still belongs to the program that was started.
+      [[ "$(cat "/proc/$pid/comm" 2>/dev/null)" == "$name"* ]] && kill -9 "$pid" 2>/dev/null
+    done <"$list"
+    rm -f "$list"
+  fi
+  [ -d "$1" ] && WINEPREFIX=$1 timeout --kill-after=5 20 "$WINESERVER" -k >/dev/null 2>&1
+  return 0
+}
+
 wine_env_start() {
   local display_number=$1 prefix=$2
+  _wine_env_exports "$prefix"
   if [ -z "$display_number" ] || [ "$display_number" = auto ]; then
     _wine_env_start_free_xvfb || {
       echo "wine_env: found no free display for Xvfb" >&2
@@ -142,7 +165,6 @@ wine_env_start() {
     WINE_ENV_DISPLAY_NUMBER=$display_number
   fi
   export DISPLAY=:$WINE_ENV_DISPLAY_NUMBER
-  _wine_env_exports "$prefix"
   if ! wine_prefix_ready "$prefix"; then
     wine_prefix_create "$prefix" || {
       wine_env_stop
@@ -153,6 +175,7 @@ wine_env_start() {
   # the foreground so that its id is ours to end.
   "$WINESERVER" -f -p >/dev/null 2>&1 &
   WINE_ENV_SERVER_PID=$!
+  _wine_env_record wineserver "$WINE_ENV_SERVER_PID"
 }
 
 _wine_env_desktop_shown() {
@@ -210,6 +233,7 @@ wine_env_stop() {
     kill "$WINE_ENV_XVFB_PID" 2>/dev/null
     wait "$WINE_ENV_XVFB_PID" 2>/dev/null
   fi
+  [ -n "${WINEPREFIX:-}" ] && rm -f "${WINEPREFIX%/}.pids"
   WINE_ENV_SERVER_PID=
   WINE_ENV_XVFB_PID=
   WINE_PID=
