@@ -37,10 +37,11 @@ void CopyPixels(BYTE* target, LONG targetPitch, LONG x, LONG y, const BYTE* sour
   LONG width = from.right - from.left, height = from.bottom - from.top;
   BYTE* to = target + y * targetPitch + x;
   const BYTE* in = source + from.top * sourcePitch + from.left;
-  // Within one buffer a later target is copied from the end backwards, so
-  // that no source pixel is overwritten before it is read; rows of a
-  // surface never overlap each other, only pixels of the same row.
-  bool backwards = (uintptr_t)to > (uintptr_t)in;
+  // A target that starts inside the source's memory is copied from the end
+  // backwards, so that no source pixel is overwritten before it is read.
+  // Rows of one surface never overlap each other, only pixels of one row.
+  uintptr_t start = (uintptr_t)in, end = start + (height - 1) * sourcePitch + width;
+  bool backwards = (uintptr_t)to > start && (uintptr_t)to < end;
   LONG step = 1;
   if (backwards) {
     to += (height - 1) * targetPitch;
