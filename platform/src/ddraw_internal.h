@@ -92,7 +92,7 @@ void DestroyPalette(DDrawPalette* palette);
 void PresentIfPrimary(const DDrawSurface* surface, bool newFrame);
 
 // Pixel loops. Rectangles are already checked against their surfaces.
-void FillPixels(BYTE* pixels, LONG pitch, const RECT& rect, BYTE value);
+void FillPixels(BYTE* pixels, LONG pitch, LONG width, const RECT& rect, BYTE value);
 // Unscaled copy of source rectangle at (x, y); safe when the two overlap in
 // the same memory (the result is that of copying from a snapshot of the
 // source). With keyed, pixels equal to key are left out.

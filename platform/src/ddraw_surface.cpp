@@ -46,7 +46,7 @@ HRESULT DDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface,
   if (!TakeRect(lpDestRect, this, &to)) return DDERR_INVALIDRECT;
   if (dwFlags & DDBLT_COLORFILL) {
     if (lpDDBltFx == NULL) return DDERR_INVALIDPARAMS;
-    FillPixels(pixels, pitch, to, (BYTE)lpDDBltFx->dwFillColor);
+    FillPixels(pixels, pitch, width, to, (BYTE)lpDDBltFx->dwFillColor);
     PresentIfPrimary(this, false);
     return DD_OK;
   }
