@@ -318,7 +318,7 @@ void ProbeCopies() {
     RECT from = scale.from, dest = scale.to;
     Fill(target, NULL, 0);
     hr = target->Blt(&dest, source, &from, DDBLT_WAIT, NULL);
-    char label[96];
+    char label[160];
     snprintf(label, sizeof label, "copy {%ld,%ld,%ld,%ld} to {%ld,%ld,%ld,%ld}: %s", (long)from.left,
              (long)from.top, (long)from.right, (long)from.bottom, (long)dest.left, (long)dest.top,
              (long)dest.right, (long)dest.bottom, CodeName(hr));
