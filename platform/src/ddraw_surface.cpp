@@ -118,7 +118,7 @@ static void DescribeSurface(const DDrawSurface* surface, LPDDSURFACEDESC desc) {
   desc->dwWidth = surface->width;
   desc->dwHeight = surface->height;
   desc->lPitch = surface->pitch;
-  if (surface->chain != NULL) {
+  if (surface->caps & DDSCAPS_FRONTBUFFER) {
     desc->dwFlags |= DDSD_BACKBUFFERCOUNT;
     desc->dwBackBufferCount = 1;
   }
