@@ -236,10 +236,9 @@ TEST(DirectDrawTest, ReleasingTheDirectDrawObjectEndsEverythingItMade) {
   ASSERT_EQ(DD_OK, primary->GetAttachedSurface(&caps, &back));
   LPDIRECTDRAWSURFACE picture = MakeOffscreen(dd, 30, 20);
   ASSERT_NE(nullptr, picture);
-  PALETTEENTRY entries[256] = {};
-  LPDIRECTDRAWPALETTE palette = nullptr, unused = nullptr;
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr));
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &unused, nullptr));
+  LPDIRECTDRAWPALETTE palette = MakePalette(dd);
+  ASSERT_NE(nullptr, palette);
+  ASSERT_NE(nullptr, MakePalette(dd)) << "a palette nothing uses";
   EXPECT_EQ(DD_OK, primary->SetPalette(palette));
   EXPECT_EQ(DD_OK, picture->SetPalette(palette));
   EXPECT_EQ(4u, palette->AddRef());
@@ -290,8 +289,8 @@ bool Same(const PALETTEENTRY& a, const PALETTEENTRY& b) { return memcmp(&a, &b, 
 TEST_F(FullScreen, PalettesKeepTheirEntriesByteForByte) {
   PALETTEENTRY given[256];
   for (int i = 0; i < 256; i++) given[i] = Entry(i);
-  LPDIRECTDRAWPALETTE palette = nullptr;
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, given, &palette, nullptr));
+  LPDIRECTDRAWPALETTE palette = MakePalette(dd, given);
+  ASSERT_NE(nullptr, palette);
   PALETTEENTRY got[256];
   ASSERT_EQ(DD_OK, palette->GetEntries(0, 0, 256, got));
   for (int i = 0; i < 256; i++) EXPECT_TRUE(Same(given[i], got[i])) << "entry " << i;
@@ -360,10 +359,8 @@ TEST_F(FullScreen, WithoutAllow256TheEndsStayBlackAndWhite) {
 }
 
 TEST_F(FullScreen, SurfacesHoldAReferenceToTheirPalette) {
-  PALETTEENTRY entries[256] = {};
-  LPDIRECTDRAWPALETTE palette = nullptr, other = nullptr;
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr));
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &other, nullptr));
+  LPDIRECTDRAWPALETTE palette = MakePalette(dd), other = MakePalette(dd);
+  ASSERT_TRUE(palette != nullptr && other != nullptr);
   LPDIRECTDRAWSURFACE picture = MakeOffscreen(dd, 8, 8);
   EXPECT_EQ(DD_OK, primary->SetPalette(palette));
   EXPECT_EQ(DD_OK, primary->SetPalette(palette));

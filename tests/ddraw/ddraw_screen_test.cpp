@@ -113,9 +113,8 @@ TEST_F(FullScreen, LocksGiveTheWholePitchAndTheRectanglesCorner) {
 
 TEST_F(FullScreen, EveryChangeOfTheScreenIsPresentedAndNothingElse) {
   PALETTEENTRY entries[256] = {};
-  LPDIRECTDRAWPALETTE palette = nullptr, loose = nullptr;
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr));
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &loose, nullptr));
+  LPDIRECTDRAWPALETTE palette = MakePalette(dd), loose = MakePalette(dd);
+  ASSERT_TRUE(palette != nullptr && loose != nullptr);
   LPDIRECTDRAWSURFACE picture = MakeOffscreen(dd, 640, 480);
   RECT bad = {0, 0, 641, 480};
   struct Case {
@@ -172,8 +171,8 @@ TEST_F(FullScreen, ThePalettesEntriesAreTheScreensColoursAtOnce) {
   }
   PALETTEENTRY entries[256];
   for (int i = 0; i < 256; i++) entries[i] = {(BYTE)i, (BYTE)(i / 2), (BYTE)~i, 0};
-  LPDIRECTDRAWPALETTE palette = nullptr;
-  ASSERT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr));
+  LPDIRECTDRAWPALETTE palette = MakePalette(dd, entries);
+  ASSERT_NE(nullptr, palette);
   ASSERT_EQ(DD_OK, primary->SetPalette(palette));
   EXPECT_EQ(0, memcmp(entries, presentLog.palette.data(), sizeof entries));
   PALETTEENTRY red = {255, 0, 0, 0};

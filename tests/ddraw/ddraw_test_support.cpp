@@ -92,6 +92,15 @@ HRESULT FillSurface(LPDIRECTDRAWSURFACE surface, RECT* rect, DWORD color) {
   return surface->Blt(rect, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
 }
 
+LPDIRECTDRAWPALETTE MakePalette(LPDIRECTDRAW dd, const PALETTEENTRY* entries) {
+  PALETTEENTRY black[256] = {};
+  LPDIRECTDRAWPALETTE palette = nullptr;
+  EXPECT_EQ(DD_OK, dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256,
+                                     const_cast<LPPALETTEENTRY>(entries != nullptr ? entries : black), &palette,
+                                     nullptr));
+  return palette;
+}
+
 void FullScreen::SetUp() {
   presentLog = PresentLog();
   ASSERT_EQ(DD_OK, DirectDrawCreate(nullptr, &dd, nullptr));

@@ -39,6 +39,8 @@ std::string Differences(const Pixels& expected, const Pixels& got);
 LPDIRECTDRAWSURFACE MakeOffscreen(LPDIRECTDRAW dd, DWORD width, DWORD height,
                                   DWORD caps = DDSCAPS_OFFSCREENPLAIN);
 HRESULT FillSurface(LPDIRECTDRAWSURFACE surface, RECT* rect, DWORD color);
+// A 256-entry palette with all entries settable; black unless entries are given.
+LPDIRECTDRAWPALETTE MakePalette(LPDIRECTDRAW dd, const PALETTEENTRY* entries = nullptr);
 DDSURFACEDESC EmptyDescription();
 
 // A DirectDraw object in exclusive full-screen mode with its flipping chain.

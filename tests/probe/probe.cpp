@@ -279,26 +279,31 @@ void ProbeFills() {
   target->Release();
 }
 
+// An off-screen source of side sourceSide painted with value, and a 16 x 16 target.
+bool MakeSourceAndTarget(int sourceSide, BYTE (*value)(int, int), LPDIRECTDRAWSURFACE* source,
+                         LPDIRECTDRAWSURFACE* target) {
+  *source = MakeSurface(sourceSide, sourceSide, DDSCAPS_OFFSCREENPLAIN, NULL);
+  *target = MakeSurface(16, 16, DDSCAPS_OFFSCREENPLAIN, NULL);
+  if (*source == NULL || *target == NULL) return false;
+  Paint(*source, sourceSide, sourceSide, value);
+  return true;
+}
+
 void ProbeCopies() {
-  LPDIRECTDRAWSURFACE source = MakeSurface(16, 16, DDSCAPS_OFFSCREENPLAIN, NULL);
-  LPDIRECTDRAWSURFACE target = MakeSurface(16, 16, DDSCAPS_OFFSCREENPLAIN, NULL);
-  if (source == NULL || target == NULL) return;
-  Paint(source, 16, 16, Ramp);
+  LPDIRECTDRAWSURFACE source, target;
+  if (!MakeSourceAndTarget(16, Ramp, &source, &target)) return;
 
   // Refused destination and source rectangles of a plain copy.
-  RECT whole = {0, 0, 4, 4};
-  for (const BadRect& bad : kBadRects) {
-    Paint(target, 16, 16, PatternAt);
-    RECT r = bad.rect;
-    HRESULT hr = target->Blt(&r, source, &whole, DDBLT_WAIT, NULL);
-    Say("copy destination %s: %s, changed %d", bad.name, CodeName(hr), CountChanged(target, 16, 16));
-  }
   RECT to = {0, 0, 4, 4};
-  for (const BadRect& bad : kBadRects) {
-    Paint(target, 16, 16, PatternAt);
-    RECT r = bad.rect;
-    HRESULT hr = target->Blt(&to, source, &r, DDBLT_WAIT, NULL);
-    Say("copy source %s: %s, changed %d", bad.name, CodeName(hr), CountChanged(target, 16, 16));
+  for (int badSource = 0; badSource < 2; badSource++) {
+    for (const BadRect& bad : kBadRects) {
+      Paint(target, 16, 16, PatternAt);
+      RECT r = bad.rect, good = to;
+      HRESULT hr = badSource ? target->Blt(&good, source, &r, DDBLT_WAIT, NULL)
+                             : target->Blt(&r, source, &good, DDBLT_WAIT, NULL);
+      Say("copy %s %s: %s, changed %d", badSource ? "source" : "destination", bad.name, CodeName(hr),
+          CountChanged(target, 16, 16));
+    }
   }
   Paint(target, 16, 16, PatternAt);
   HRESULT hr = target->Blt(&to, NULL, NULL, DDBLT_WAIT, NULL);
@@ -349,10 +354,8 @@ void ProbeCopies() {
 }
 
 void ProbeColorKeys() {
-  LPDIRECTDRAWSURFACE source = MakeSurface(8, 8, DDSCAPS_OFFSCREENPLAIN, NULL);
-  LPDIRECTDRAWSURFACE target = MakeSurface(16, 16, DDSCAPS_OFFSCREENPLAIN, NULL);
-  if (source == NULL || target == NULL) return;
-  Paint(source, 8, 8, Checker);
+  LPDIRECTDRAWSURFACE source, target;
+  if (!MakeSourceAndTarget(8, Checker, &source, &target)) return;
   Paint(target, 16, 16, PatternAt);
   HRESULT hr = target->BltFast(0, 0, source, NULL, DDBLTFAST_SRCCOLORKEY);
   Say("fast keyed copy without a key: %s", CodeName(hr));
