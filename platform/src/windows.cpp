@@ -98,8 +98,12 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                        : SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
     if (dwExStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     if (!(dwStyle & WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
-    window->sdl = SDL_CreateWindow(lpWindowName != NULL ? lpWindowName : "", X, Y, kClientWidth,
-                                   kClientHeight, flags);
+    // Without a window manager nobody resizes a full-screen window for SDL,
+    // so it is made at the desktop's size from the start.
+    SDL_Rect area = {X, Y, kClientWidth, kClientHeight};
+    if (flags & SDL_WINDOW_FULLSCREEN) SDL_GetDisplayBounds(0, &area);
+    window->sdl = SDL_CreateWindow(lpWindowName != NULL ? lpWindowName : "", area.x, area.y,
+                                   area.w, area.h, flags);
     if (window->sdl == NULL) return NULL;
     CreatePresentation(window);
     ApplyCursor();
