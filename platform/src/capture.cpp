@@ -108,7 +108,7 @@ void CaptureFrame(const BYTE* pixels, LONG pitch, int width, int height,
   }
 }
 
-void ReleaseCapture(void) {
+void EndFrameCapture(void) {
   free(captureImage);
   free(capturePath);
   captureImage = NULL;

@@ -167,7 +167,7 @@ void TranslateSdlEvent(const SDL_Event* event) {
         PostMessageA(window, WM_CLOSE, 0, 0);
       else if (event->window.event == SDL_WINDOWEVENT_EXPOSED ||
                event->window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-        RedrawWindow();
+        ShowLatestFrame();
       break;
   }
 }

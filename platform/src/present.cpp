@@ -34,7 +34,7 @@ void DestroyPresentation(PlatformWindow* window) {
   window->renderer = NULL;
 }
 
-void RedrawWindow(void) {
+void ShowLatestFrame(void) {
   SDL_Renderer* renderer = platformWindow.renderer;
   if (renderer == NULL) return;
   int width, height;
@@ -90,7 +90,7 @@ void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
   if (pixels == NULL || palette == NULL || width <= 0 || height <= 0) return;
   if (newFrame) CaptureFrame(pixels, pitch, width, height, palette, framesPresented++);
   if (platformWindow.renderer != NULL && UpdateTexture(pixels, pitch, width, height, palette))
-    RedrawWindow();
+    ShowLatestFrame();
   if (!newFrame) return;
   PaceFrame();
   if (frameLimit < 0) {

@@ -28,6 +28,8 @@ bool StartVideo(void) {
       started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     }
     videoState = started ? kVideoRunning : kVideoFailed;
+    // Keys arrive as key events; nothing here composes text.
+    if (started) SDL_StopTextInput();
   }
   return videoState == kVideoRunning;
 }
@@ -51,13 +53,9 @@ int WINAPI MessageBoxA(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT) {
 }
 
 void PlatformShutdown(void) {
-  if (platformWindow.handle != NULL) {
-    // Leaving the process destroys windows without messages, as on Windows.
-    DestroyPresentation(&platformWindow);
-    if (platformWindow.sdl != NULL) SDL_DestroyWindow(platformWindow.sdl);
-    memset(&platformWindow, 0, sizeof platformWindow);
-  }
-  ReleaseCapture();
+  // Leaving the process destroys windows without messages, as on Windows.
+  ReleaseWindow();
+  EndFrameCapture();
   if (videoState == kVideoRunning) SDL_Quit();
   videoState = kVideoNotTried;
 }

@@ -36,6 +36,8 @@ extern PlatformWindow platformWindow;
 // A handle value never given out before, so that dead handles stay dead.
 HWND NewHandle(void);
 bool IsLiveWindow(HWND window);
+// Frees the window and all it holds, without any message.
+void ReleaseWindow(void);
 // Calls the window procedure at once, as SendMessage does; 0 for a dead window.
 LRESULT SendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -66,10 +68,10 @@ SDL_Rect FitImage(int width, int height);
 void CreatePresentation(PlatformWindow* window);
 void DestroyPresentation(PlatformWindow* window);
 // Shows the latest frame again (after the window was exposed or resized).
-void RedrawWindow(void);
+void ShowLatestFrame(void);
 // Writes a frame to VOQ_CAPTURE_DIR, numbered; does nothing when unset.
 void CaptureFrame(const BYTE* pixels, LONG pitch, int width, int height,
                   const PALETTEENTRY* palette, unsigned number);
-void ReleaseCapture(void);
+void EndFrameCapture(void);
 
 #endif

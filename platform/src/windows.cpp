@@ -132,11 +132,17 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
   platformWindow.destroying = true;
   if (platformWindow.active) SendActivation(hWnd, false);
   SendToWindow(hWnd, WM_DESTROY, 0, 0);
+  ReleaseWindow();
+  return TRUE;
+}
+
+void ReleaseWindow(void) {
+  HWND window = platformWindow.handle;
+  if (window == NULL) return;
   DestroyPresentation(&platformWindow);
   if (platformWindow.sdl != NULL) SDL_DestroyWindow(platformWindow.sdl);
   memset(&platformWindow, 0, sizeof platformWindow);
-  ForgetWindowMessages(hWnd);
-  return TRUE;
+  ForgetWindowMessages(window);
 }
 
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <thread>
 
+#include "command_line.h"
 #include "test_support.h"
 
 namespace {
@@ -333,6 +334,34 @@ TEST_F(Messages, WindowGeometry) {
   SDL_GetWindowSize(platformWindow.sdl, &width, &height);
   EXPECT_EQ(width, 640);
   EXPECT_EQ(height, 480);
+}
+
+TEST_F(Messages, SetCursorWithoutACursorHidesIt) {
+  ASSERT_NE(Create(), nullptr);
+  HCURSOR arrow = (HCURSOR)0x1234;
+  SetCursor(arrow);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  EXPECT_EQ(SetCursor(NULL), arrow);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  EXPECT_EQ(SetCursor(arrow), nullptr);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+TEST_F(Messages, ShutdownEndsTheWindowQuietlyAndSdlCanStartAgain) {
+  HWND ended = Create();
+  PostMessageA(ended, kCustom, 0, 0);
+  log.clear();
+  PlatformShutdown();
+  window = NULL;
+  EXPECT_TRUE(log.empty()) << "messages sent while shutting down";
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+  EXPECT_FALSE(PostMessageA(ended, kCustom, 0, 0));
+  EXPECT_TRUE(Pump().empty());
+
+  ASSERT_NE(Create(), nullptr);
+  EXPECT_NE(platformWindow.sdl, nullptr);
+  PushKey(SDL_SCANCODE_A, 'a', 0, true);
+  EXPECT_EQ(Only(Pump(), {WM_KEYDOWN}).size(), 1u) << "no input after a restart";
 }
 
 }  // namespace
