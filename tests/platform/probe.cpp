@@ -4,6 +4,8 @@
 //   display  prints whether there is a display and whether a window was made
 //   frames   runs a saver-like loop presenting numbered frames until WM_QUIT
 //   record   prints every message its window gets, until Escape or 30 s
+//   about    shows the about box with a procedure like the program's and
+//            prints what reaches it
 // VOQ_PROBE_STYLE=caption makes the window captioned instead of full screen.
 #include <windows.h>
 
@@ -132,6 +134,22 @@ int RunRecord() {
   return timerTicks >= kRecordSeconds ? 4 : 0;
 }
 
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) printf("WM_INITDIALOG\n");
+  if (message != WM_COMMAND) return FALSE;
+  printf("WM_COMMAND %d\n", (int)wParam);
+  fflush(stdout);
+  if (wParam == IDOK) EndDialog(dialog, IDOK);
+  return wParam == IDOK || wParam == 1000;
+}
+
+int RunAbout() {
+  setvbuf(stdout, NULL, _IOLBF, 0);
+  INT_PTR result = DialogBoxParamA(NULL, MAKEINTRESOURCEA(101), NULL, AboutProc, 0);
+  printf("result %d\n", (int)result);
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int) {
@@ -149,5 +167,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int) {
   }
   if (strcmp(mode, "frames") == 0) return RunFrames();
   if (strcmp(mode, "record") == 0) return RunRecord();
+  if (strcmp(mode, "about") == 0) return RunAbout();
   return 1;
 }

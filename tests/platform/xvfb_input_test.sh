@@ -90,4 +90,24 @@ status=$?
 probe_pid=
 [ "$status" -eq 0 ] || fail "the probe ended with $status"
 expect_lines "WM_DESTROY 0x0 0x0"
+
+# The about box on a display: scripted presses first, then the real box,
+# whose default button (Return) is OK.
+: >"$work/messages"
+VOQ_PROBE=about VOQ_DIALOG_PRESSES=1000,2 "$probe" >"$work/messages" 2>"$work/stderr" &
+probe_pid=$!
+# xdotool cannot match the box's UTF-8 title; xwininfo lists it.
+box=
+for _ in $(seq 1 100); do
+  box=$(xwininfo -root -tree | awk '/"The Quillovarnenthodex"/ { print $1; exit }')
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "the about box did not appear"
+xdotool windowfocus --sync "$box" key Return
+expect_lines "WM_INITDIALOG" "WM_COMMAND 1000" "WM_COMMAND 2" "WM_COMMAND 1" "result 1"
+wait "$probe_pid"
+status=$?
+probe_pid=
+[ "$status" -eq 0 ] || fail "the about probe ended with $status"
 echo "PASS"
