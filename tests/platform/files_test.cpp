@@ -1,30 +1,21 @@
 // File opening ignores trailing blanks in the name, as Windows' does: the
 // unquoted command line leaves one at the end of the program's own path.
-#include <gtest/gtest.h>
-
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "temp_directory.h"
 
 #include <windows.h>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class Files : public ::testing::Test {
+class Files : public TempDirectoryTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/voq-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
+    TempDirectoryTest::SetUp();
     std::ofstream(directory / "saver.scr") << "saver";
     std::ofstream(directory / "two words.scr") << "two";
   }
-  void TearDown() override { fs::remove_all(directory); }
 
   // What fopen (the program's, through the platform header) reads, or
   // "(null)" when it does not open.
@@ -36,8 +27,6 @@ class Files : public ::testing::Test {
     fclose(file);
     return std::string(text, got);
   }
-
-  fs::path directory;
 };
 
 TEST_F(Files, TrailingBlanksAreIgnored) {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "temp_directory.h"
 
 namespace {
 
@@ -25,19 +25,15 @@ struct ProcessRun {
   std::string err;
 };
 
-class Process : public ::testing::Test {
+class Process : public TempDirectoryTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/voq-process-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
+    TempDirectoryTest::SetUp();
     char* real = realpath(VOQ_PROBE_PATH, nullptr);
     ASSERT_NE(real, nullptr);
     probe = real;
     free(real);
   }
-  void TearDown() override { fs::remove_all(directory); }
-
   // Runs a shell command line, bounded in time, and collects its output.
   ProcessRun Shell(const std::string& command) {
     fs::path err = directory / "stderr";
@@ -55,7 +51,6 @@ class Process : public ::testing::Test {
     return run;
   }
 
-  fs::path directory;
   std::string probe;
 };
 

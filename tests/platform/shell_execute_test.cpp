@@ -16,24 +16,22 @@
 #include <string>
 #include <thread>
 
-#include <gtest/gtest.h>
+#include "temp_directory.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class ShellExecute : public ::testing::Test {
+class ShellExecute : public TempDirectoryTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/voq-shell-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
+    TempDirectoryTest::SetUp();
     savedPath = getenv("PATH") != nullptr ? getenv("PATH") : "";
   }
 
   void TearDown() override {
     setenv("PATH", savedPath.c_str(), 1);
-    fs::remove_all(directory);
+    TempDirectoryTest::TearDown();
   }
 
   // An opener that sleeps, then records its arguments, so that a caller that
@@ -58,7 +56,6 @@ class ShellExecute : public ::testing::Test {
     return text.str();
   }
 
-  fs::path directory;
   std::string savedPath;
 };
 
