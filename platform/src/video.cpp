@@ -1,5 +1,6 @@
 // SDL's video start-up and end, and message boxes.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "command_line.h"
@@ -11,12 +12,22 @@ enum VideoState { kVideoNotTried, kVideoRunning, kVideoFailed };
 static VideoState videoState;
 static bool hasDisplay;
 
+static bool HasVariable(const char* name) {
+  const char* value = getenv(name);
+  return value != NULL && value[0] != 0;
+}
+
 bool StartVideo(void) {
   if (videoState == kVideoNotTried) {
     // Ctrl+C and kill must end the process as they would without SDL.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The saver's window stays up when focus moves elsewhere.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Named no display at all: headless at once, rather than letting SDL
+    // probe for one (and take over a console's screen if it finds it).
+    if (!HasVariable("SDL_VIDEODRIVER") && !HasVariable("DISPLAY") &&
+        !HasVariable("WAYLAND_DISPLAY"))
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (started) {
       const char* driver = SDL_GetCurrentVideoDriver();

@@ -136,9 +136,17 @@ TEST_F(Process, CaptureFailureIsReportedOnceAndTheRunGoesOn) {
 }
 
 TEST_F(Process, WithoutAnyDisplayWindowsStillWork) {
-  ProcessRun run = Shell("unset SDL_VIDEODRIVER WAYLAND_DISPLAY; DISPLAY=:4093 VOQ_PROBE=display " + probe);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "display 0 window 1\n");
+  const char* settings[] = {
+      "unset SDL_VIDEODRIVER WAYLAND_DISPLAY DISPLAY;",
+      "unset SDL_VIDEODRIVER WAYLAND_DISPLAY; export DISPLAY=:4093;",
+  };
+  for (const char* setting : settings) {
+    ProcessRun run = Shell(std::string(setting) + " VOQ_PROBE=display " + probe);
+    EXPECT_EQ(run.status, 0) << setting << run.err;
+    EXPECT_EQ(run.out, "display 0 window 1\n") << setting;
+  }
+  ProcessRun quiet = Shell(std::string(settings[0]) + " VOQ_PROBE=display " + probe);
+  EXPECT_EQ(quiet.err, "") << "looked for a display that was never named";
 }
 
 }  // namespace

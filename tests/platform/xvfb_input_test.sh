@@ -54,6 +54,8 @@ unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 # The pointer starts in the middle of the screen, over the window to come.
 xdotool mousemove 640 360 || fail "xdotool cannot reach $DISPLAY"
 
+[ "$(VOQ_PROBE=display "$probe")" = "display 1 window 1" ] || fail "no display seen on $DISPLAY"
+
 touch "$work/messages"
 VOQ_PROBE=record "$probe" /s >"$work/messages" 2>"$work/stderr" &
 probe_pid=$!
