@@ -214,7 +214,8 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 bool PostInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Uint16 keyModifiers) {
-  return IsLiveWindow(window) && Enqueue(&inputQueue, window, message, wParam, lParam, keyModifiers);
+  return IsLiveWindow(window) &&
+         Enqueue(&inputQueue, window, message, wParam, lParam, keyModifiers);
 }
 
 void WINAPI PostQuitMessage(int nExitCode) {

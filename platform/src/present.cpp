@@ -99,6 +99,7 @@ void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
   }
   // Ends the run as a key press would; again after each later frame, in case
   // the first request found a full queue.
-  if (frameLimit > 0 && framesPresented >= (unsigned long)frameLimit && platformWindow.handle != NULL)
+  if (frameLimit > 0 && framesPresented >= (unsigned long)frameLimit &&
+      platformWindow.handle != NULL)
     PostMessageA(platformWindow.handle, WM_CLOSE, 0, 0);
 }

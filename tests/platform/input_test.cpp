@@ -57,13 +57,14 @@ const KeyCase kKeyCases[] = {
     {"down arrow up", SDL_SCANCODE_DOWN, SDLK_DOWN, 0, false, false, WM_KEYUP, VK_DOWN, 0xC1500001},
     {"left shift", SDL_SCANCODE_LSHIFT, SDLK_LSHIFT, KMOD_LSHIFT, true, false, WM_KEYDOWN, VK_SHIFT,
      0x002A0001},
-    {"right control", SDL_SCANCODE_RCTRL, SDLK_RCTRL, KMOD_RCTRL, true, false, WM_KEYDOWN, VK_CONTROL,
-     0x011D0001},
+    {"right control", SDL_SCANCODE_RCTRL, SDLK_RCTRL, KMOD_RCTRL, true, false, WM_KEYDOWN,
+     VK_CONTROL, 0x011D0001},
     {"alt down", SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT, true, false, WM_SYSKEYDOWN, VK_MENU,
      0x20380001},
     {"right alt down", SDL_SCANCODE_RALT, SDLK_RALT, KMOD_RALT, true, false, WM_SYSKEYDOWN, VK_MENU,
      0x21380001},
-    {"alt+letter down", SDL_SCANCODE_B, 'b', KMOD_LALT, true, false, WM_SYSKEYDOWN, 'B', 0x20300001},
+    {"alt+letter down", SDL_SCANCODE_B, 'b', KMOD_LALT, true, false, WM_SYSKEYDOWN, 'B',
+     0x20300001},
     {"alt+letter up", SDL_SCANCODE_B, 'b', KMOD_LALT, false, false, WM_SYSKEYUP, 'B', 0xE0300001},
     {"alt up", SDL_SCANCODE_LALT, SDLK_LALT, 0, false, false, WM_SYSKEYUP, VK_MENU, 0xE0380001},
     {"alt+F4", SDL_SCANCODE_F4, SDLK_F4, KMOD_LALT, true, false, WM_SYSKEYDOWN, VK_F4, 0x203E0001},
@@ -207,9 +208,12 @@ TEST_F(Input, ButtonsCarryTheirStateAndPosition) {
     UINT message;
     WPARAM keys;
   } cases[] = {
-      {SDL_BUTTON_LEFT, true, WM_LBUTTONDOWN, left},     {SDL_BUTTON_RIGHT, true, WM_RBUTTONDOWN, left | right},
-      {SDL_BUTTON_LEFT, false, WM_LBUTTONUP, right},     {SDL_BUTTON_RIGHT, false, WM_RBUTTONUP, 0},
-      {SDL_BUTTON_MIDDLE, true, WM_MBUTTONDOWN, middle}, {SDL_BUTTON_MIDDLE, false, WM_MBUTTONUP, 0},
+      {SDL_BUTTON_LEFT, true, WM_LBUTTONDOWN, left},
+      {SDL_BUTTON_RIGHT, true, WM_RBUTTONDOWN, left | right},
+      {SDL_BUTTON_LEFT, false, WM_LBUTTONUP, right},
+      {SDL_BUTTON_RIGHT, false, WM_RBUTTONUP, 0},
+      {SDL_BUTTON_MIDDLE, true, WM_MBUTTONDOWN, middle},
+      {SDL_BUTTON_MIDDLE, false, WM_MBUTTONUP, 0},
   };
   HWND target = Create();
   Pump();

@@ -50,9 +50,10 @@ TEST_F(Messages, DestroyWindowDeactivatesSendsDestroyAndKillsTheHandle) {
   log.clear();
   EXPECT_TRUE(DestroyWindow(dead));
   window = NULL;
-  std::vector<Recorded> expected = {{dead, WM_NCACTIVATE, 0, 0}, {dead, WM_ACTIVATE, WA_INACTIVE, 0},
-                                    {dead, WM_ACTIVATEAPP, 0, 0}, {dead, WM_KILLFOCUS, 0, 0},
-                                    {dead, WM_DESTROY, 0, 0}};
+  std::vector<Recorded> expected = {
+      {dead, WM_NCACTIVATE, 0, 0}, {dead, WM_ACTIVATE, WA_INACTIVE, 0},
+      {dead, WM_ACTIVATEAPP, 0, 0}, {dead, WM_KILLFOCUS, 0, 0},
+      {dead, WM_DESTROY, 0, 0}};
   EXPECT_EQ(log, expected);
 
   log.clear();
@@ -306,7 +307,8 @@ TEST_F(Messages, WindowGeometry) {
     RECT expected;
   } cases[] = {
       {WS_POPUP | WS_VISIBLE, FALSE, {0, 0, 640, 480}},
-      {WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, FALSE, {-4, -23, 644, 484}},
+      {WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX, FALSE,
+       {-4, -23, 644, 484}},
       {WS_CAPTION, FALSE, {-3, -22, 643, 483}},
       {WS_CAPTION | WS_THICKFRAME, TRUE, {-4, -42, 644, 484}},
   };

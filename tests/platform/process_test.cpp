@@ -68,7 +68,8 @@ TEST_F(Process, CommandLineNamesTheRealFileThroughSymlinksAndRelativePaths) {
       {"./link.scr", "", "\"" + probe + "\"\n\n"},
   };
   for (const Case& c : cases) {
-    ProcessRun run = Shell("cd \"" + folder.string() + "\" && VOQ_PROBE=cmdline " + c.start + c.arguments);
+    ProcessRun run =
+        Shell("cd \"" + folder.string() + "\" && VOQ_PROBE=cmdline " + c.start + c.arguments);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, c.expected) << c.start << c.arguments;
   }
@@ -132,7 +133,8 @@ TEST_F(Process, CaptureFailureIsReportedOnceAndTheRunGoesOn) {
                   (directory / "missing").string() + " " + probe + " /s");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "frames 3\n");
-  EXPECT_EQ(run.err, "voq: cannot write " + (directory / "missing").string() + "/frame-00000.bmp\n");
+  EXPECT_EQ(run.err,
+            "voq: cannot write " + (directory / "missing").string() + "/frame-00000.bmp\n");
 }
 
 TEST_F(Process, WithoutAnyDisplayWindowsStillWork) {
