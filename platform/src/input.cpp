@@ -65,6 +65,8 @@ static const char kPunctuation[][3] = {
 };
 
 static Uint32 mouseButtons;
+// Whether a key went down while Alt was held, since Alt went down.
+static bool altCombined;
 
 SDL_Rect FitImage(int width, int height) {
   SDL_Rect fit;
@@ -107,13 +109,20 @@ static void KeyMessage(const SDL_KeyboardEvent* key) {
   SDL_Keycode symbol = key->keysym.sym;
   if (symbol >= 'a' && symbol <= 'z') virtualKey = (WPARAM)(symbol - 'a' + 'A');
   bool down = key->type == SDL_KEYDOWN;
-  // Releasing Alt no longer shows in the modifiers, yet is an Alt message.
-  bool altHeld = (key->keysym.mod & KMOD_ALT) != 0 || virtualKey == VK_MENU;
+  bool isAlt = virtualKey == VK_MENU;
+  // Alt counts as held from its own press on; its release shows it up.
+  bool altHeld = (key->keysym.mod & KMOD_ALT) != 0 || (isAlt && down);
   DWORD lParam = 1 | (scan & 0x7F) << 16 | (scan & kExtended ? 1u << 24 : 0) |
                  (altHeld ? kKeyAltHeld : 0) |
                  (down ? (key->repeat ? kKeyWasDown : 0) : kKeyWasDown | kKeyReleased);
   // Alt makes the system variants, except together with Ctrl (AltGr).
   bool system = altHeld && !(key->keysym.mod & KMOD_CTRL);
+  if (isAlt && down)
+    altCombined = false;
+  else if (down && altHeld)
+    altCombined = true;
+  // Alt released alone is a system key; released after Alt+key, a plain one.
+  if (isAlt && !down) system = !altCombined;
   UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   PostInput(platformWindow.handle, message, virtualKey, (LPARAM)lParam, key->keysym.mod);
 }

@@ -157,6 +157,10 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && altHeld) PostMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       break;
+    case WM_SYSKEYUP:
+      // Alt pressed and released alone opens the (absent) window menu.
+      if (wParam == VK_MENU) SendToWindow(hWnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      break;
     case WM_SYSCHAR:
       if (altHeld) SendToWindow(hWnd, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
       break;

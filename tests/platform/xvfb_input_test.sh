@@ -70,10 +70,16 @@ expect_lines "WM_MOUSEMOVE 300 150"
 xdotool key a
 expect_lines "WM_KEYDOWN 0x41 0x1e0001" "WM_CHAR 0x61 0x1e0001" "WM_KEYUP 0x41 0xc01e0001"
 
+# Alt released after Alt+key is a plain key up, as on Windows.
 xdotool keydown alt keydown b keyup b keyup alt
 expect_lines "WM_SYSKEYDOWN 0x12 0x20380001" "WM_SYSKEYDOWN 0x42 0x20300001" \
   "WM_SYSCHAR 0x62 0x20300001" "WM_SYSCOMMAND 0xf100 0x62" \
-  "WM_SYSKEYUP 0x42 0xe0300001" "WM_SYSKEYUP 0x12 0xe0380001"
+  "WM_SYSKEYUP 0x42 0xe0300001" "WM_KEYUP 0x12 0xc0380001"
+
+# Alt alone: system key down and up, then DefWindowProc's window menu.
+xdotool key alt
+expect_lines "WM_KEYUP 0x12 0xc0380001" "WM_SYSKEYDOWN 0x12 0x20380001" \
+  "WM_SYSKEYUP 0x12 0xc0380001" "WM_SYSCOMMAND 0xf100 0x0"
 
 # On the right-hand bar: the nearest point of the image.
 xdotool mousemove 1200 700 click 1
