@@ -23,17 +23,20 @@ static const int kInterlacePasses = 4;
 static const uint8_t kPassStart[kInterlacePasses] = {0, 4, 2, 1};
 static const uint8_t kPassStep[kInterlacePasses] = {8, 8, 4, 2};
 
+// Codes come least significant bit first from one buffered sub-block.
+struct BitReader {
+  uint32_t bits;
+  int bitCount;
+  int codeBits;
+  const uint8_t* at;
+  const uint8_t* end;
+};
+
 // The one decode that runs at a time.
 static struct {
   FILE* stream;
   uint32_t count;  // GIF bytes consumed so far
-
-  // Codes come least significant bit first from one buffered sub-block.
-  uint32_t bits;
-  int bitCount;
-  int codeBits;
-  const uint8_t* blockAt;
-  const uint8_t* blockEnd;
+  BitReader reader;
   bool dataEnded;
   uint8_t block[255];
 
@@ -66,9 +69,9 @@ int ReadLe16(FILE* stream) {
   return low + 256 * high;
 }
 
-// Buffers the next data sub-block. Returns 0 once the data have ended: a zero
-// length, the end of the file, or bytes beyond the slot's size.
-static int ReadSubBlock(uint32_t limit) {
+// Buffers the next data sub-block for reader. Returns 0 once the data have
+// ended: a zero length, the end of the file, or bytes beyond the slot's size.
+static int ReadSubBlock(BitReader* reader, uint32_t limit) {
   if (gif.dataEnded) return 0;
   int length = ReadGifByte(limit);
   if (length <= 0) {
@@ -81,24 +84,25 @@ static int ReadSubBlock(uint32_t limit) {
   gif.count += (uint32_t)length;
   if (got > room) got = room;
   if (got < (size_t)length) gif.dataEnded = true;
-  gif.blockAt = gif.block;
-  gif.blockEnd = gif.block + got;
+  reader->at = gif.block;
+  reader->end = gif.block + got;
   return got > 0;
 }
 
-static inline __attribute__((always_inline)) int NextCode(uint32_t limit) {
-  while (gif.bitCount < gif.codeBits) {
-    if (gif.blockAt == gif.blockEnd && !ReadSubBlock(limit)) return -1;
-    gif.bits |= (uint32_t)*gif.blockAt++ << gif.bitCount;
-    gif.bitCount += 8;
+// Inlined into the decode loop, which keeps its reader in registers.
+static inline __attribute__((always_inline)) int NextCode(BitReader* reader, uint32_t limit) {
+  while (reader->bitCount < reader->codeBits) {
+    if (reader->at == reader->end && !ReadSubBlock(reader, limit)) return -1;
+    reader->bits |= (uint32_t)*reader->at++ << reader->bitCount;
+    reader->bitCount += 8;
   }
-  int code = (int)(gif.bits & ((1u << gif.codeBits) - 1));
-  gif.bits >>= gif.codeBits;
-  gif.bitCount -= gif.codeBits;
+  int code = (int)(reader->bits & ((1u << reader->codeBits) - 1));
+  reader->bits >>= reader->codeBits;
+  reader->bitCount -= reader->codeBits;
   return code;
 }
 
-int ReadCode(uint32_t limit) { return gif.stream != NULL ? NextCode(limit) : -1; }
+int ReadCode(uint32_t limit) { return gif.stream != NULL ? NextCode(&gif.reader, limit) : -1; }
 
 static void StartRow(int row) {
   gif.row = row;
@@ -147,70 +151,109 @@ static int EmitSpan(const uint8_t* from, int n) {
   }
 }
 
+// The string table. An entry describes the string of its code: its last two
+// pixels, the code of the string without them (valid for three pixels and
+// more), the code of the string without its last pixel, and the length, so
+// that a string is expanded two pixels per table look-up.
+typedef uint64_t TableEntry;
+static const int kEntryCodeMask = kMaxCodes - 1;
+static inline int EntryRest2(TableEntry entry) { return (int)(entry >> 16) & kEntryCodeMask; }
+static inline int EntryPrefix(TableEntry entry) { return (int)(entry >> 28) & kEntryCodeMask; }
+static inline int EntryLength(TableEntry entry) { return (int)(entry >> 40); }
+
 // Decodes the code stream into the surface until the end code or one of the
 // stops named at the top of this file.
 //
-// Every table entry's prefix is a smaller code defined since the last clear
-// (a code above the next free one stops the decode before it can become a
-// prefix), so a chain walk ends within 4096 - firstFree steps and a string,
-// with the repeated first pixel, never exceeds the 4097-byte stack.
-static void DecodeCodes(int minCodeSize, uint32_t* table, uint8_t* stackTop, uint32_t limit) {
+// Every entry's prefix is a smaller code defined since the last clear (a code
+// above the next free one stops the decode before it can become a prefix), so
+// the lengths are exact and a string, with the repeated first pixel, never
+// exceeds 4096 - firstFree + 2 pixels: the 4097-byte stack holds any of them.
+// A string that fits in the rest of the current row is expanded straight
+// into the surface; the others go through the stack and are then laid out
+// across row ends.
+static void DecodeCodes(int minCodeSize, TableEntry* table, uint8_t* stackTop, uint32_t limit) {
   const int clearCode = 1 << minCodeSize;
   const int endCode = clearCode + 1;
   const int firstFree = clearCode + 2;
+  BitReader reader = gif.reader;
+  reader.codeBits = minCodeSize + 1;
   int nextFree = firstFree;
   int codeLimit = 2 << minCodeSize;
-  gif.codeBits = minCodeSize + 1;
   // -1: the next code starts afresh (at the start and after a clear code).
   int previous = -1;
+  int previousLength = 0;
   int firstPixel = 0;
   for (;;) {
-    int code = NextCode(limit);
+    int code = NextCode(&reader, limit);
     if (code < 0 || code == endCode) return;
     if (code == clearCode) {
-      gif.codeBits = minCodeSize + 1;
+      reader.codeBits = minCodeSize + 1;
       codeLimit = 2 << minCodeSize;
       nextFree = firstFree;
       previous = -1;
       continue;
     }
-    uint8_t* at = stackTop;
+    int length;
     if (previous < 0) {
       if (code >= nextFree) code = 0;
-      previous = code;
-      firstPixel = code & 0xFF;
-      *--at = (uint8_t)code;
+      length = 1;
+    } else if (code < firstFree) {
+      length = 1;
+    } else if (code < nextFree) {
+      length = EntryLength(table[code]);
+    } else if (code == nextFree) {
+      length = previousLength + 1;
     } else {
-      int k = code;
-      if (code >= nextFree) {
-        if (code > nextFree) return;
-        *--at = (uint8_t)firstPixel;
-        k = previous;
+      return;
+    }
+    bool direct = length < gif.left && length <= gif.visibleLeft;
+    uint8_t* start = direct ? gif.out : stackTop - length;
+    uint8_t* at = start + length;
+    int k = code;
+    int left = length;
+    if (code == nextFree) {
+      *--at = (uint8_t)firstPixel;
+      k = previous;
+      left--;
+    }
+    while (left >= 2) {
+      TableEntry entry = table[k];
+      at -= 2;
+      at[1] = (uint8_t)entry;
+      at[0] = (uint8_t)(entry >> 8);
+      k = EntryRest2(entry);
+      left -= 2;
+    }
+    if (left > 0) *--at = (uint8_t)k;
+    int first = *start;
+    if (previous < 0) {
+      previous = code;
+      previousLength = 1;
+      firstPixel = first;
+    } else if (nextFree < kMaxCodes) {
+      // The new string is the previous one and this one's first pixel.
+      TableEntry entry;
+      if (previous < firstFree) {
+        entry = (TableEntry)(uint8_t)previous << 8;
+      } else {
+        TableEntry before = table[previous];
+        entry = (before & 0xFF) << 8 | (TableEntry)EntryPrefix(before) << 16;
       }
-      // An entry holds its suffix pixel in the low byte, its prefix code above.
-      while (k >= firstFree) {
-        uint32_t entry = table[k];
-        *--at = (uint8_t)entry;
-        k = (int)(entry >> 8);
-      }
-      *--at = (uint8_t)k;
-      if (nextFree < kMaxCodes) {
-        table[nextFree] = (uint32_t)previous << 8 | (uint8_t)k;
-        firstPixel = k & 0xFF;
-        previous = code;
-        if (++nextFree >= codeLimit && gif.codeBits < kMaxCodeBits) {
-          codeLimit <<= 1;
-          gif.codeBits++;
-        }
+      table[nextFree] = entry | (TableEntry)(uint8_t)first | (TableEntry)previous << 28 |
+                        (TableEntry)(previousLength + 1) << 40;
+      firstPixel = first;
+      previous = code;
+      previousLength = length;
+      if (++nextFree >= codeLimit && reader.codeBits < kMaxCodeBits) {
+        codeLimit <<= 1;
+        reader.codeBits++;
       }
     }
-    int n = (int)(stackTop - at);
-    if (n < gif.left && n <= gif.visibleLeft) {
-      memcpy(gif.out, at, (size_t)n);
-      gif.out += n;
-      gif.left -= n;
-      gif.visibleLeft -= n;
-    } else if (!EmitSpan(at, n)) {
+    if (direct) {
+      gif.out += length;
+      gif.left -= length;
+      gif.visibleLeft -= length;
+    } else if (!EmitSpan(start, length)) {
       return;
     }
   }
@@ -239,13 +282,13 @@ static int DecodeLocked(int32_t width, int32_t height, uint32_t limit) {
   gif.count++;
   if (minCodeSize < kMinCodeSize || minCodeSize > kMaxCodeSize) return 0;
 
-  // The string table (suffix and prefix per entry) and the decode stack.
-  uint32_t* table = (uint32_t*)malloc(kTableEntries * sizeof(uint32_t) + kTableEntries);
+  // The string table and the decode stack.
+  TableEntry* table = (TableEntry*)malloc(kTableEntries * sizeof(TableEntry) + kTableEntries);
   if (table == NULL) return 0;
 
-  gif.bits = 0;
-  gif.bitCount = 0;
-  gif.blockAt = gif.blockEnd = gif.block;
+  gif.reader.bits = 0;
+  gif.reader.bitCount = 0;
+  gif.reader.at = gif.reader.end = gif.block;
   gif.dataEnded = false;
   gif.pixels = (uint8_t*)surfaceDesc.lpSurface;
   gif.pitch = surfaceDesc.lPitch;
