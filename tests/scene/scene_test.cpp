@@ -424,11 +424,18 @@ TEST_F(SceneTest, FramesFollowTheRulesFrameAfterFrame) {
     int count;
     int32_t key;
     int frames;
+    int32_t width, height;
   };
-  for (const Run& run : {Run{12345, 50, kNoColorKey, 210}, Run{7, 50, 7, 120}, Run{1, 1, kNoColorKey, 150},
-                         Run{1, 1, 0, 150}, Run{2024, 9, kNoColorKey, 100}}) {
+  // Small multiples of 3 and 5 are where single and double precision part ways.
+  const Run runs[] = {{12345, 50, kNoColorKey, 210, 142, 169}, {7, 50, 7, 120, 142, 169},
+                      {1, 1, kNoColorKey, 150, 142, 169},     {1, 1, 0, 150, 142, 169},
+                      {2024, 9, kNoColorKey, 100, 142, 169},  {5, 50, kNoColorKey, 110, 15, 9},
+                      {6, 50, 3, 110, 3, 6},                  {8, 50, kNoColorKey, 110, 640, 480}};
+  for (const Run& run : runs) {
     SetUp();
     saverHeader.slots[0].colorKey = run.key;
+    saverHeader.slots[0].width = run.width;
+    saverHeader.slots[0].height = run.height;
     SeedRandom(run.seed);
     PlaceObjects(run.count);
     ReferenceField field(run.seed);
@@ -437,7 +444,7 @@ TEST_F(SceneTest, FramesFollowTheRulesFrameAfterFrame) {
       std::vector<Object> before = field.objects;
       log.Reset();
       DrawFrame();
-      std::vector<Copy> copies = field.Frame(142, 169);
+      std::vector<Copy> copies = field.Frame(run.width, run.height);
       ExpectFrame(copies, frame);
       ExpectSameField(field, "seed " + std::to_string(run.seed) + ", after frame " +
                                  std::to_string(frame));
@@ -506,6 +513,28 @@ TEST_F(SceneTest, CopySizesFollowDepth) {
   EXPECT_GT(seen[25] + seen[10], 0);
   EXPECT_GT(seen[50], 0);
   EXPECT_GT(seen[74], 0);
+}
+
+TEST_F(SceneTest, CopySizesAreWorkedOutInSinglePrecision) {
+  // 3 - 3 * 0.013333334f * 25 is 2.0 in single precision, 1.99999997 in double.
+  saverHeader.slots[0].width = 3;
+  saverHeader.slots[0].height = 15;
+  SeedRandom(31337);
+  PlaceObjects(50);
+  int checked = 0;
+  for (int frame = 0; frame < 100; frame++) {
+    log.Reset();
+    DrawFrame();
+    for (int k = 0; k < 50; k++) {
+      int z = SceneObject(SceneDrawOrder(49 - k)).z;
+      const FakeCall& blit = log.calls[1 + k];
+      if (z > 25) continue;
+      checked++;
+      EXPECT_EQ(2, blit.dest.right - blit.dest.left) << "depth " << z;
+      EXPECT_EQ(10, blit.dest.bottom - blit.dest.top) << "depth " << z;
+    }
+  }
+  EXPECT_GT(checked, 0);
 }
 
 TEST_F(SceneTest, SetupWithAPictureStillLoadsThePaletteWhenTheFileIsMissing) {
