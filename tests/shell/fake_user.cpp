@@ -1,0 +1,190 @@
+// The USER, shell and KERNEL calls of the saver window, the about box and the
+// password change, faked: each call is recorded, and windows live until
+// DestroyWindow, after which posting to them fails as it does on Windows.
+#include "fake_user.h"
+
+#include <cstring>
+
+FakeUser& TheFakeUser() {
+  static FakeUser user;
+  return user;
+}
+
+void ResetFakeUser() { TheFakeUser() = FakeUser(); }
+
+static void Record(const UserCall& call) { TheFakeUser().calls.push_back(call); }
+
+extern "C" {
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
+  UserCall call;
+  call.name = "RegisterClassA";
+  call.windowClass = *windowClass;
+  call.text = windowClass->lpszClassName != nullptr ? windowClass->lpszClassName : "";
+  Record(call);
+  return TheFakeUser().registerAnswer;
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param) {
+  UserCall call;
+  call.name = "CreateWindowExA";
+  call.exStyle = exStyle;
+  call.text = className != nullptr ? className : "";
+  call.text2 = title != nullptr ? title : "";
+  call.style = style;
+  call.x = x;
+  call.y = y;
+  call.width = width;
+  call.height = height;
+  call.window = parent;
+  call.pointer = menu;
+  call.instance = instance;
+  call.pointer2 = param;
+  Record(call);
+  FakeUser& user = TheFakeUser();
+  if (user.createAnswer != nullptr) user.liveWindows.insert(user.createAnswer);
+  return user.createAnswer;
+}
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
+  UserCall call;
+  call.name = "AdjustWindowRectEx";
+  call.rect = *rect;
+  call.style = style;
+  call.wParam = (WPARAM)menu;
+  call.exStyle = exStyle;
+  Record(call);
+  const RECT& frame = TheFakeUser().frame;
+  rect->left -= frame.left;
+  rect->top -= frame.top;
+  rect->right += frame.right;
+  rect->bottom += frame.bottom;
+  return TRUE;
+}
+
+HGDIOBJ WINAPI GetStockObject(int which) {
+  UserCall call;
+  call.name = "GetStockObject";
+  call.x = which;
+  Record(call);
+  return which == BLACK_BRUSH ? TheFakeUser().blackBrush : nullptr;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  UserCall call;
+  call.name = "DefWindowProcA";
+  call.window = window;
+  call.message = message;
+  call.wParam = wParam;
+  call.lParam = lParam;
+  Record(call);
+  return kDefaultResult;
+}
+
+BOOL WINAPI DestroyWindow(HWND window) {
+  UserCall call;
+  call.name = "DestroyWindow";
+  call.window = window;
+  Record(call);
+  return TheFakeUser().liveWindows.erase(window) != 0;
+}
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  UserCall call;
+  call.name = "PostMessageA";
+  call.window = window;
+  call.message = message;
+  call.wParam = wParam;
+  call.lParam = lParam;
+  Record(call);
+  FakeUser& user = TheFakeUser();
+  if (user.liveWindows.count(window) == 0) return FALSE;
+  MSG msg;
+  std::memset(&msg, 0, sizeof msg);
+  msg.hwnd = window;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  user.queue.push_back(msg);
+  return TRUE;
+}
+
+void WINAPI PostQuitMessage(int code) {
+  UserCall call;
+  call.name = "PostQuitMessage";
+  call.x = code;
+  Record(call);
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+  UserCall call;
+  call.name = "SetCursor";
+  call.pointer = cursor;
+  Record(call);
+  return nullptr;
+}
+
+HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                               LPCSTR directory, INT show) {
+  UserCall call;
+  call.name = "ShellExecuteA";
+  call.window = owner;
+  call.text = operation != nullptr ? operation : "<null>";
+  call.text2 = file != nullptr ? file : "<null>";
+  call.pointer = parameters;
+  call.pointer2 = directory;
+  call.x = show;
+  Record(call);
+  return (HINSTANCE)(intptr_t)42;
+}
+
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
+  UserCall call;
+  call.name = "EndDialog";
+  call.window = dialog;
+  call.wParam = (WPARAM)result;
+  Record(call);
+  return TRUE;
+}
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
+                               LPARAM param) {
+  UserCall call;
+  call.name = "DialogBoxParamA";
+  call.instance = instance;
+  call.pointer = templateName;
+  call.window = parent;
+  call.dialogProc = proc;
+  call.lParam = param;
+  Record(call);
+  return IDOK;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR name) {
+  UserCall call;
+  call.name = "LoadLibraryA";
+  call.text = name != nullptr ? name : "<null>";
+  Record(call);
+  return TheFakeUser().library;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+  UserCall call;
+  call.name = "GetProcAddress";
+  call.instance = module;
+  call.text = name != nullptr ? name : "<null>";
+  Record(call);
+  return TheFakeUser().export_;
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module) {
+  UserCall call;
+  call.name = "FreeLibrary";
+  call.instance = module;
+  Record(call);
+  return TRUE;
+}
+
+}  // extern "C"
