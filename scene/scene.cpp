@@ -109,7 +109,7 @@ static int32_t TruncateToInt32(float value) {
 
 // size - size * kScale * depth, in single precision; negative beyond depth 75.
 static int32_t ScaledSize(uint32_t size, float depth) {
-  float whole = (float)size;
+  float whole = Single((float)size);
   return TruncateToInt32(Single(whole - Single(Single(whole * kScale) * depth)));
 }
 
