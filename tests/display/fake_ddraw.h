@@ -5,7 +5,6 @@
 
 #include <ddraw.h>
 
-#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -15,28 +14,17 @@
 struct FakeCall {
   std::string name;
   const void* object = nullptr;  // the fake that received the call
-  bool hasDest = false;
-  RECT dest = {0, 0, 0, 0};
+  bool hasDest = false, hasSourceRect = false, hasFx = false;
+  RECT dest = {}, sourceRect = {};
   const void* source = nullptr;
-  bool hasSourceRect = false;
-  RECT sourceRect = {0, 0, 0, 0};
-  DWORD flags = 0;
-  bool hasFx = false;
-  DDBLTFX fx;
-  DWORD x = 0, y = 0;
-  DDSURFACEDESC desc;
-  DWORD caps = 0;
-  DDCOLORKEY key = {0, 0};
-  DWORD width = 0, height = 0, bpp = 0;
-  DWORD start = 0, count = 0;
+  const void* extra = nullptr;  // holder addresses, palettes, GUIDs, device contexts
+  DWORD flags = 0, x = 0, y = 0, width = 0, height = 0, bpp = 0, start = 0, count = 0, caps = 0;
+  DDBLTFX fx = {};
+  DDSURFACEDESC desc = {};
+  DDCOLORKEY key = {};
   std::vector<PALETTEENTRY> entries;
   const void* entriesPointer = nullptr;
   HWND window = nullptr;
-  const void* extra = nullptr;  // holder addresses, palettes handed over
-  FakeCall() {
-    std::memset(&fx, 0, sizeof fx);
-    std::memset(&desc, 0, sizeof desc);
-  }
 };
 
 class FakeLog {
@@ -48,11 +36,17 @@ class FakeLog {
     calls.clear();
     script.clear();
   }
+  FakeCall& Add(const char* name, const void* object = nullptr) {
+    calls.emplace_back();
+    calls.back().name = name;
+    calls.back().object = object;
+    return calls.back();
+  }
   HRESULT Answer(const std::string& name) {
-    auto found = script.find(name);
-    if (found == script.end() || found->second.empty()) return DD_OK;
-    HRESULT result = found->second.front();
-    found->second.pop_front();
+    std::deque<HRESULT>& answers = script[name];
+    if (answers.empty()) return DD_OK;
+    HRESULT result = answers.front();
+    answers.pop_front();
     return result;
   }
   void Script(const std::string& name, std::vector<HRESULT> results) {
@@ -79,31 +73,19 @@ inline FakeLog& TheFakeLog() {
 class FakePalette : public IDirectDrawPalette {
  public:
   ULONG refs = 1;
-  PALETTEENTRY entries[256];
-  FakePalette() { std::memset(entries, 0, sizeof entries); }
   ULONG AddRef() override { return ++refs; }
   ULONG Release() override {
-    FakeCall call;
-    call.name = "Palette::Release";
-    call.object = this;
-    TheFakeLog().calls.push_back(call);
+    TheFakeLog().Add("Palette::Release", this);
     return refs > 0 ? --refs : 0;
   }
   HRESULT GetEntries(DWORD, DWORD, DWORD, LPPALETTEENTRY) override { return DDERR_UNSUPPORTED; }
   HRESULT SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTEENTRY given) override {
-    FakeCall call;
-    call.name = "SetEntries";
-    call.object = this;
+    FakeCall& call = TheFakeLog().Add("SetEntries", this);
     call.flags = flags;
     call.start = start;
     call.count = count;
     call.entriesPointer = given;
-    if (given != nullptr) call.entries.assign(given, given + count);
-    TheFakeLog().calls.push_back(call);
-    HRESULT result = TheFakeLog().Answer("SetEntries");
-    if (result == DD_OK && given != nullptr && start + count <= 256)
-      std::memcpy(entries + start, given, count * sizeof(PALETTEENTRY));
-    return result;
+    return TheFakeLog().Answer("SetEntries");
   }
 };
 
@@ -116,90 +98,62 @@ class FakeSurface : public IDirectDrawSurface {
 
   ULONG AddRef() override { return ++refs; }
   ULONG Release() override {
-    Log("Release");
+    TheFakeLog().Add("Release", this);
     return refs > 0 ? --refs : 0;
   }
   HRESULT Blt(LPRECT dest, LPDIRECTDRAWSURFACE source, LPRECT sourceRect, DWORD flags,
               LPDDBLTFX fx) override {
-    FakeCall call = Make("Blt");
-    if (dest != nullptr) {
-      call.hasDest = true;
-      call.dest = *dest;
-    }
+    FakeCall& call = TheFakeLog().Add("Blt", this);
+    if ((call.hasDest = dest != nullptr)) call.dest = *dest;
     call.source = source;
-    if (sourceRect != nullptr) {
-      call.hasSourceRect = true;
-      call.sourceRect = *sourceRect;
-    }
+    if ((call.hasSourceRect = sourceRect != nullptr)) call.sourceRect = *sourceRect;
     call.flags = flags;
-    if (fx != nullptr) {
-      call.hasFx = true;
-      call.fx = *fx;
-    }
-    TheFakeLog().calls.push_back(call);
+    if ((call.hasFx = fx != nullptr)) call.fx = *fx;
     return TheFakeLog().Answer("Blt");
   }
   HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE source, LPRECT sourceRect,
                   DWORD flags) override {
-    FakeCall call = Make("BltFast");
+    FakeCall& call = TheFakeLog().Add("BltFast", this);
     call.x = x;
     call.y = y;
     call.source = source;
-    if (sourceRect != nullptr) {
-      call.hasSourceRect = true;
-      call.sourceRect = *sourceRect;
-    }
+    if ((call.hasSourceRect = sourceRect != nullptr)) call.sourceRect = *sourceRect;
     call.flags = flags;
-    TheFakeLog().calls.push_back(call);
     return TheFakeLog().Answer("BltFast");
   }
   HRESULT Flip(LPDIRECTDRAWSURFACE target, DWORD flags) override {
-    FakeCall call = Make("Flip");
+    FakeCall& call = TheFakeLog().Add("Flip", this);
     call.source = target;
     call.flags = flags;
-    TheFakeLog().calls.push_back(call);
     return TheFakeLog().Answer("Flip");
   }
   HRESULT GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* out) override {
-    FakeCall call = Make("GetAttachedSurface");
+    FakeCall& call = TheFakeLog().Add("GetAttachedSurface", this);
     call.caps = caps != nullptr ? caps->dwCaps : 0xFFFFFFFFu;
     call.extra = out;
-    TheFakeLog().calls.push_back(call);
     HRESULT result = TheFakeLog().Answer("GetAttachedSurface");
     if (out != nullptr) *out = result == DD_OK ? attached : nullptr;
     return result;
   }
   HRESULT GetSurfaceDesc(LPDDSURFACEDESC) override { return DDERR_UNSUPPORTED; }
   HRESULT Lock(LPRECT, LPDDSURFACEDESC, DWORD, HANDLE) override {
-    Log("Lock");
+    TheFakeLog().Add("Lock", this);
     return DDERR_UNSUPPORTED;
   }
   HRESULT Unlock(LPVOID) override {
-    Log("Unlock");
+    TheFakeLog().Add("Unlock", this);
     return DD_OK;
   }
   HRESULT SetColorKey(DWORD flags, LPDDCOLORKEY key) override {
-    FakeCall call = Make("SetColorKey");
+    FakeCall& call = TheFakeLog().Add("SetColorKey", this);
     call.flags = flags;
     if (key != nullptr) call.key = *key;
-    TheFakeLog().calls.push_back(call);
     return TheFakeLog().Answer("SetColorKey");
   }
   HRESULT SetPalette(LPDIRECTDRAWPALETTE palette) override {
-    FakeCall call = Make("SetPalette");
-    call.extra = palette;
-    TheFakeLog().calls.push_back(call);
+    TheFakeLog().Add("SetPalette", this).extra = palette;
     return TheFakeLog().Answer("SetPalette");
   }
-
- private:
-  FakeCall Make(const char* name) {
-    FakeCall call;
-    call.name = name;
-    call.object = this;
-    return call;
-  }
-  void Log(const char* name) { TheFakeLog().calls.push_back(Make(name)); }
 };
 
 class FakeDirectDraw : public IDirectDraw {
@@ -211,62 +165,46 @@ class FakeDirectDraw : public IDirectDraw {
 
   ULONG AddRef() override { return ++refs; }
   ULONG Release() override {
-    FakeCall call;
-    call.name = "DirectDraw::Release";
-    call.object = this;
-    TheFakeLog().calls.push_back(call);
+    TheFakeLog().Add("DirectDraw::Release", this);
     return refs > 0 ? --refs : 0;
   }
   HRESULT CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIRECTDRAWPALETTE* out,
                         IUnknown* outer) override {
-    FakeCall call;
-    call.name = "CreatePalette";
-    call.object = this;
+    FakeCall& call = TheFakeLog().Add("CreatePalette", this);
     call.flags = flags;
     if (table != nullptr) call.entries.assign(table, table + 256);
     call.extra = outer;
-    TheFakeLog().calls.push_back(call);
     HRESULT result = TheFakeLog().Answer("CreatePalette");
     if (out != nullptr) *out = result == DD_OK ? &palette : nullptr;
     return result;
   }
   HRESULT CreateSurface(LPDDSURFACEDESC desc, LPDIRECTDRAWSURFACE* out,
                         IUnknown* outer) override {
-    FakeCall call;
-    call.name = "CreateSurface";
-    call.object = this;
+    FakeCall& call = TheFakeLog().Add("CreateSurface", this);
     if (desc != nullptr) call.desc = *desc;
     call.extra = out;
     call.source = outer;
-    TheFakeLog().calls.push_back(call);
     HRESULT result = TheFakeLog().Answer("CreateSurface");
-    if (out != nullptr) {
-      *out = nullptr;
-      if (result == DD_OK) {
-        made.push_back(std::make_unique<FakeSurface>("made " + std::to_string(made.size())));
-        made.back()->attached = &chainBack;
-        *out = made.back().get();
-      }
+    if (out == nullptr) return result;
+    *out = nullptr;
+    if (result == DD_OK) {
+      made.push_back(std::make_unique<FakeSurface>("made " + std::to_string(made.size())));
+      made.back()->attached = &chainBack;
+      *out = made.back().get();
     }
     return result;
   }
   HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
-    FakeCall call;
-    call.name = "SetCooperativeLevel";
-    call.object = this;
+    FakeCall& call = TheFakeLog().Add("SetCooperativeLevel", this);
     call.window = window;
     call.flags = flags;
-    TheFakeLog().calls.push_back(call);
     return TheFakeLog().Answer("SetCooperativeLevel");
   }
   HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bpp) override {
-    FakeCall call;
-    call.name = "SetDisplayMode";
-    call.object = this;
+    FakeCall& call = TheFakeLog().Add("SetDisplayMode", this);
     call.width = width;
     call.height = height;
     call.bpp = bpp;
-    TheFakeLog().calls.push_back(call);
     return TheFakeLog().Answer("SetDisplayMode");
   }
 };

@@ -12,24 +12,26 @@ FakeUser& TheFakeUser() {
 
 void ResetFakeUser() { TheFakeUser() = FakeUser(); }
 
-static void Record(const UserCall& call) { TheFakeUser().calls.push_back(call); }
+static UserCall& Record(const char* name) {
+  std::vector<UserCall>& calls = TheFakeUser().calls;
+  calls.emplace_back();
+  calls.back().name = name;
+  return calls.back();
+}
 
 extern "C" {
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
-  UserCall call;
-  call.name = "RegisterClassA";
+  UserCall& call = Record("RegisterClassA");
   call.windowClass = *windowClass;
   call.text = windowClass->lpszClassName != nullptr ? windowClass->lpszClassName : "";
-  Record(call);
   return TheFakeUser().registerAnswer;
 }
 
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                             LPVOID param) {
-  UserCall call;
-  call.name = "CreateWindowExA";
+  UserCall& call = Record("CreateWindowExA");
   call.exStyle = exStyle;
   call.text = className != nullptr ? className : "";
   call.text2 = title != nullptr ? title : "";
@@ -42,20 +44,17 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
   call.pointer = menu;
   call.instance = instance;
   call.pointer2 = param;
-  Record(call);
   FakeUser& user = TheFakeUser();
   if (user.createAnswer != nullptr) user.liveWindows.insert(user.createAnswer);
   return user.createAnswer;
 }
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
-  UserCall call;
-  call.name = "AdjustWindowRectEx";
+  UserCall& call = Record("AdjustWindowRectEx");
   call.rect = *rect;
   call.style = style;
   call.wParam = (WPARAM)menu;
   call.exStyle = exStyle;
-  Record(call);
   const RECT& frame = TheFakeUser().frame;
   rect->left -= frame.left;
   rect->top -= frame.top;
@@ -65,40 +64,32 @@ BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyl
 }
 
 HGDIOBJ WINAPI GetStockObject(int which) {
-  UserCall call;
-  call.name = "GetStockObject";
+  UserCall& call = Record("GetStockObject");
   call.x = which;
-  Record(call);
   return which == BLACK_BRUSH ? TheFakeUser().blackBrush : nullptr;
 }
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  UserCall call;
-  call.name = "DefWindowProcA";
+  UserCall& call = Record("DefWindowProcA");
   call.window = window;
   call.message = message;
   call.wParam = wParam;
   call.lParam = lParam;
-  Record(call);
   return kDefaultResult;
 }
 
 BOOL WINAPI DestroyWindow(HWND window) {
-  UserCall call;
-  call.name = "DestroyWindow";
+  UserCall& call = Record("DestroyWindow");
   call.window = window;
-  Record(call);
   return TheFakeUser().liveWindows.erase(window) != 0;
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  UserCall call;
-  call.name = "PostMessageA";
+  UserCall& call = Record("PostMessageA");
   call.window = window;
   call.message = message;
   call.wParam = wParam;
   call.lParam = lParam;
-  Record(call);
   FakeUser& user = TheFakeUser();
   if (user.liveWindows.count(window) == 0) return FALSE;
   MSG msg;
@@ -112,78 +103,62 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void WINAPI PostQuitMessage(int code) {
-  UserCall call;
-  call.name = "PostQuitMessage";
+  UserCall& call = Record("PostQuitMessage");
   call.x = code;
-  Record(call);
 }
 
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
-  UserCall call;
-  call.name = "SetCursor";
+  UserCall& call = Record("SetCursor");
   call.pointer = cursor;
-  Record(call);
   return nullptr;
 }
 
 HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
                                LPCSTR directory, INT show) {
-  UserCall call;
-  call.name = "ShellExecuteA";
+  UserCall& call = Record("ShellExecuteA");
   call.window = owner;
   call.text = operation != nullptr ? operation : "<null>";
   call.text2 = file != nullptr ? file : "<null>";
   call.pointer = parameters;
   call.pointer2 = directory;
   call.x = show;
-  Record(call);
   return (HINSTANCE)(intptr_t)42;
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
-  UserCall call;
-  call.name = "EndDialog";
+  UserCall& call = Record("EndDialog");
   call.window = dialog;
   call.wParam = (WPARAM)result;
-  Record(call);
   return TRUE;
 }
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
                                LPARAM param) {
-  UserCall call;
-  call.name = "DialogBoxParamA";
+  UserCall& call = Record("DialogBoxParamA");
   call.instance = instance;
   call.pointer = templateName;
   call.window = parent;
   call.dialogProc = proc;
   call.lParam = param;
-  Record(call);
   return IDOK;
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR name) {
-  UserCall call;
-  call.name = "LoadLibraryA";
+  UserCall& call = Record("LoadLibraryA");
   call.text = name != nullptr ? name : "<null>";
-  Record(call);
   return TheFakeUser().library;
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
-  UserCall call;
-  call.name = "GetProcAddress";
+  UserCall& call = Record("GetProcAddress");
   call.instance = module;
   call.text = name != nullptr ? name : "<null>";
-  Record(call);
   return TheFakeUser().export_;
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
-  UserCall call;
-  call.name = "FreeLibrary";
+  UserCall& call = Record("FreeLibrary");
   call.instance = module;
-  Record(call);
   return TRUE;
 }
 
