@@ -146,6 +146,20 @@ class SceneTest : public ::testing::Test {
     PlaceObjects(0);
   }
 
+  // A scaled copy of the whole picture onto target, with no effects.
+  void ExpectScaledCopy(const FakeCall& blit, const FakeSurface* target, const RECT& dest,
+                        const std::string& where) {
+    const ImageSlot& slot = saverHeader.slots[0];
+    RECT whole = {0, 0, slot.width, slot.height};
+    EXPECT_EQ("Blt", blit.name) << where;
+    EXPECT_EQ(target, blit.object) << where;
+    EXPECT_TRUE(SameRect(dest, blit.dest)) << where << ", got " << RectText(blit.dest);
+    EXPECT_EQ(&image, blit.source) << where;
+    EXPECT_TRUE(SameRect(whole, blit.sourceRect)) << where << ", got " << RectText(blit.sourceRect);
+    EXPECT_EQ(0x10u, blit.flags) << where;
+    EXPECT_FALSE(blit.hasFx) << where;
+  }
+
   // Checks the frame just drawn against the reference's copies.
   void ExpectFrame(const std::vector<Copy>& copies, int frame) {
     const ImageSlot& slot = saverHeader.slots[0];
@@ -158,7 +172,6 @@ class SceneTest : public ::testing::Test {
     EXPECT_EQ(0x1000400u, clear.flags);
     EXPECT_EQ((DWORD)backgroundIndex, clear.fx.dwFillColor);
 
-    RECT whole = {0, 0, slot.width, slot.height};
     for (size_t i = 0; i < copies.size(); i++) {
       const Copy& c = copies[i];
       std::string where = "frame " + std::to_string(frame) + ", copy " + std::to_string(i) + ": " +
@@ -166,14 +179,7 @@ class SceneTest : public ::testing::Test {
       RECT dest = {c.left, c.top, c.left + c.m, c.top + c.n};
       RECT scaled = {0, 0, c.m, c.n};
       if (!keyed) {
-        const FakeCall& blit = log.calls[1 + i];
-        EXPECT_EQ("Blt", blit.name) << where;
-        EXPECT_EQ(&back, blit.object) << where;
-        EXPECT_TRUE(SameRect(dest, blit.dest)) << where << ", got " << RectText(blit.dest);
-        EXPECT_EQ(&image, blit.source) << where;
-        EXPECT_TRUE(SameRect(whole, blit.sourceRect)) << where;
-        EXPECT_EQ(0x10u, blit.flags) << where;
-        EXPECT_FALSE(blit.hasFx) << where;
+        ExpectScaledCopy(log.calls[1 + i], &back, dest, where);
         continue;
       }
       const FakeCall& fill = log.calls[1 + 3 * i];
@@ -183,13 +189,7 @@ class SceneTest : public ::testing::Test {
       EXPECT_EQ(&scratch, fill.object) << where;
       EXPECT_EQ(0x1000400u, fill.flags) << where;
       EXPECT_EQ(255u, fill.fx.dwFillColor) << where;
-      EXPECT_EQ("Blt", scale.name) << where;
-      EXPECT_EQ(&scratch, scale.object) << where;
-      EXPECT_TRUE(SameRect(scaled, scale.dest)) << where << ", got " << RectText(scale.dest);
-      EXPECT_EQ(&image, scale.source) << where;
-      EXPECT_TRUE(SameRect(whole, scale.sourceRect)) << where;
-      EXPECT_EQ(0x10u, scale.flags) << where;
-      EXPECT_FALSE(scale.hasFx) << where;
+      ExpectScaledCopy(scale, &scratch, scaled, where);
       EXPECT_EQ("BltFast", fast.name) << where;
       EXPECT_EQ(&back, fast.object) << where;
       EXPECT_EQ((DWORD)c.left, fast.x) << where;

@@ -12,11 +12,23 @@ FakeUser& TheFakeUser() {
 
 void ResetFakeUser() { TheFakeUser() = FakeUser(); }
 
+static std::string TextOf(LPCSTR text) { return text != nullptr ? text : "<null>"; }
+
 static UserCall& Record(const char* name) {
   std::vector<UserCall>& calls = TheFakeUser().calls;
   calls.emplace_back();
   calls.back().name = name;
   return calls.back();
+}
+
+static UserCall& RecordMessage(const char* name, HWND window, UINT message, WPARAM wParam,
+                               LPARAM lParam) {
+  UserCall& call = Record(name);
+  call.window = window;
+  call.message = message;
+  call.wParam = wParam;
+  call.lParam = lParam;
+  return call;
 }
 
 extern "C" {
@@ -33,8 +45,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
                             LPVOID param) {
   UserCall& call = Record("CreateWindowExA");
   call.exStyle = exStyle;
-  call.text = className != nullptr ? className : "";
-  call.text2 = title != nullptr ? title : "";
+  call.text = TextOf(className);
+  call.text2 = TextOf(title);
   call.style = style;
   call.x = x;
   call.y = y;
@@ -70,11 +82,7 @@ HGDIOBJ WINAPI GetStockObject(int which) {
 }
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  UserCall& call = Record("DefWindowProcA");
-  call.window = window;
-  call.message = message;
-  call.wParam = wParam;
-  call.lParam = lParam;
+  RecordMessage("DefWindowProcA", window, message, wParam, lParam);
   return kDefaultResult;
 }
 
@@ -85,11 +93,7 @@ BOOL WINAPI DestroyWindow(HWND window) {
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  UserCall& call = Record("PostMessageA");
-  call.window = window;
-  call.message = message;
-  call.wParam = wParam;
-  call.lParam = lParam;
+  RecordMessage("PostMessageA", window, message, wParam, lParam);
   FakeUser& user = TheFakeUser();
   if (user.liveWindows.count(window) == 0) return FALSE;
   MSG msg;
@@ -117,8 +121,8 @@ HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR
                                LPCSTR directory, INT show) {
   UserCall& call = Record("ShellExecuteA");
   call.window = owner;
-  call.text = operation != nullptr ? operation : "<null>";
-  call.text2 = file != nullptr ? file : "<null>";
+  call.text = TextOf(operation);
+  call.text2 = TextOf(file);
   call.pointer = parameters;
   call.pointer2 = directory;
   call.x = show;
@@ -145,14 +149,14 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND par
 
 HMODULE WINAPI LoadLibraryA(LPCSTR name) {
   UserCall& call = Record("LoadLibraryA");
-  call.text = name != nullptr ? name : "<null>";
+  call.text = TextOf(name);
   return TheFakeUser().library;
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
   UserCall& call = Record("GetProcAddress");
   call.instance = module;
-  call.text = name != nullptr ? name : "<null>";
+  call.text = TextOf(name);
   return TheFakeUser().export_;
 }
 
