@@ -1,0 +1,82 @@
+#include "test_support.h"
+
+#include <dirent.h>
+#include <gif_lib.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+ProcessResult RunTool(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv = {VOQ_MAKE_PATH};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunProcess(argv, {}, 120);
+}
+
+std::set<std::string> FolderEntries(const std::string& folder) {
+  std::set<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.insert(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+uint8_t TestGifPixel(const TestGifSpec& spec, int x, int y) {
+  return (uint8_t)((x + 3 * y) % spec.tableEntries);
+}
+
+static int Collect(GifFileType* gif, const GifByteType* bytes, int count) {
+  auto* out = static_cast<Bytes*>(gif->UserData);
+  out->insert(out->end(), bytes, bytes + count);
+  return count;
+}
+
+Bytes MakeTestGif(const TestGifSpec& spec) {
+  Bytes out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, Collect, &error);
+  if (gif == nullptr) throw std::runtime_error("EGifOpen failed");
+  std::vector<GifColorType> colors(spec.tableEntries);
+  for (int i = 0; i < spec.tableEntries; i++)
+    colors[i] = {(GifByteType)i, (GifByteType)(255 - i), (GifByteType)(7 * i % 256)};
+  ColorMapObject* map = GifMakeMapObject(spec.tableEntries, colors.data());
+  if (!spec.comment.empty() || spec.transparentIndex >= 0) EGifSetGifVersion(gif, true);
+  bool ok = EGifPutScreenDesc(gif, spec.width, spec.height, 8, 0, spec.globalTable ? map : nullptr) == GIF_OK;
+  if (!spec.comment.empty()) ok = ok && EGifPutComment(gif, spec.comment.c_str()) == GIF_OK;
+  if (spec.transparentIndex >= 0) {
+    GraphicsControlBlock control = {DISPOSAL_UNSPECIFIED, false, 0, spec.transparentIndex};
+    GifByteType extension[4];
+    EGifGCBToExtension(&control, extension);
+    ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
+  }
+  ok = ok && EGifPutImageDesc(gif, 0, 0, spec.width, spec.height, spec.interlace,
+                              spec.localTable ? map : nullptr) == GIF_OK;
+  std::vector<GifPixelType> row(spec.width);
+  static const int kStart[4] = {0, 4, 2, 1};
+  static const int kStep[4] = {8, 8, 4, 2};
+  for (int pass = 0; pass < (spec.interlace ? 4 : 1); pass++) {
+    for (int y = spec.interlace ? kStart[pass] : 0; y < spec.height; y += spec.interlace ? kStep[pass] : 1) {
+      for (int x = 0; x < spec.width; x++) row[x] = TestGifPixel(spec, x, y);
+      ok = ok && EGifPutLine(gif, row.data(), spec.width) == GIF_OK;
+    }
+  }
+  GifFreeMapObject(map);
+  ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+  if (!ok) throw std::runtime_error("giflib could not write the test GIF");
+  return out;
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) throw std::runtime_error("cannot write " + path);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+int32_t Int32At(const Bytes& bytes, size_t at) {
+  return (int32_t)((uint32_t)bytes.at(at) | ((uint32_t)bytes.at(at + 1) << 8) |
+                   ((uint32_t)bytes.at(at + 2) << 16) | ((uint32_t)bytes.at(at + 3) << 24));
+}

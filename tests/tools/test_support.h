@@ -1,0 +1,41 @@
+// Shared helpers of the voq-make tests: running the real tool, scratch
+// folders, and GIFs made directly with giflib (not through the tool).
+#ifndef VOQ_TESTS_TOOLS_TEST_SUPPORT_H
+#define VOQ_TESTS_TOOLS_TEST_SUPPORT_H
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "files.h"
+#include "gif_io.h"
+
+// Runs build/linux/voq-make with arguments.
+ProcessResult RunTool(const std::vector<std::string>& arguments);
+
+// Names in folder (no "." or "..").
+std::set<std::string> FolderEntries(const std::string& folder);
+
+// What a GIF made by MakeTestGif looks like.
+struct TestGifSpec {
+  int width = 16;
+  int height = 12;
+  int tableEntries = 256;       // global table size (2..256, a power of two)
+  bool globalTable = true;
+  bool interlace = false;
+  bool localTable = false;
+  std::string comment;          // a comment extension before the image when not empty
+  int transparentIndex = -1;    // a graphic control extension when >= 0
+};
+
+// A GIF per spec whose pixel (x, y) is (x + 3 y) modulo the table size and
+// whose colour i is (i, 255 - i, 7 i mod 256); written with giflib directly.
+Bytes MakeTestGif(const TestGifSpec& spec);
+
+uint8_t TestGifPixel(const TestGifSpec& spec, int x, int y);
+
+void WriteBytes(const std::string& path, const Bytes& bytes);
+
+int32_t Int32At(const Bytes& bytes, size_t at);
+
+#endif

@@ -1,0 +1,17 @@
+// The voq-make commands; each takes the arguments after its name and
+// returns the exit code, throwing ToolError for a failure.
+#ifndef VOQ_TOOLS_COMMANDS_H
+#define VOQ_TOOLS_COMMANDS_H
+
+#include <string>
+#include <vector>
+
+using Arguments = std::vector<std::string>;
+
+int RunBuild(const Arguments& arguments);
+
+// Help texts.
+extern const char kToolHelp[];
+extern const char kBuildHelp[];
+
+#endif
