@@ -9,9 +9,11 @@
 using Arguments = std::vector<std::string>;
 
 int RunBuild(const Arguments& arguments);
+int RunInspect(const Arguments& arguments);
 
 // Help texts.
 extern const char kToolHelp[];
 extern const char kBuildHelp[];
+extern const char kInspectHelp[];
 
 #endif

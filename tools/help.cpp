@@ -8,6 +8,7 @@ const char kToolHelp[] =
     "\n"
     "commands:\n"
     "  build    make a saver from a picture\n"
+    "  inspect  show a saver's settings and whether its runtime will take it\n"
     "\n"
     "voq-make COMMAND --help describes each command.\n";
 
@@ -28,3 +29,19 @@ const char kBuildHelp[] =
     "example:\n"
     "  voq-make build --runtime build/linux/voq --picture samples/quill.gif \\\n"
     "      --output quill.scr --background 12\n";
+
+const char kInspectHelp[] =
+    "usage: voq-make inspect SAVER [--json]\n"
+    "\n"
+    "Prints every field of the saver's header (the ones the runtime skips too),\n"
+    "the picture's size, colours, key and background, and checks the saver the\n"
+    "way its runtime will read it: the magic, slot 0 inside the file, type 'g',\n"
+    "the GIF signature, and a decode with the runtime's own decoder. Exits 1,\n"
+    "after the report, when the runtime would refuse the saver.\n"
+    "\n"
+    "options:\n"
+    "  --json   the same report as a JSON object\n"
+    "\n"
+    "examples:\n"
+    "  voq-make inspect build/linux/samples/quill.scr\n"
+    "  voq-make inspect --json saver.scr | jq .slots[0]\n";

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   Arguments arguments(argv + 2, argv + argc);
   try {
     if (command == "build") return RunBuild(arguments);
+    if (command == "inspect") return RunInspect(arguments);
     throw UsageError("unknown command " + command + " (see voq-make --help)");
   } catch (const UsageError& error) {
     std::fprintf(stderr, "voq-make: error: %s\n", error.what());

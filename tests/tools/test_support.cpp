@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 ProcessResult RunTool(const std::vector<std::string>& arguments) {
   std::vector<std::string> argv = {VOQ_MAKE_PATH};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -79,4 +81,27 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
 int32_t Int32At(const Bytes& bytes, size_t at) {
   return (int32_t)((uint32_t)bytes.at(at) | ((uint32_t)bytes.at(at + 1) << 8) |
                    ((uint32_t)bytes.at(at + 2) << 16) | ((uint32_t)bytes.at(at + 3) << 24));
+}
+
+std::map<std::string, std::string> ReportLines(const std::string& text) {
+  std::map<std::string, std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    size_t colon = line.find(": ");
+    if (colon != std::string::npos) lines[line.substr(0, colon)] = line.substr(colon + 2);
+    start = end + 1;
+  }
+  return lines;
+}
+
+void BuildTestSaver(const std::string& gifPath, const std::string& saverPath,
+                    const std::vector<std::string>& extra) {
+  std::vector<std::string> arguments = {"build", "--runtime", VOQ_RUNTIME_PATH, "--picture", gifPath,
+                                        "--output", saverPath};
+  arguments.insert(arguments.end(), extra.begin(), extra.end());
+  ProcessResult run = RunTool(arguments);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
 }

@@ -3,6 +3,7 @@
 #ifndef VOQ_TESTS_TOOLS_TEST_SUPPORT_H
 #define VOQ_TESTS_TOOLS_TEST_SUPPORT_H
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,3 +40,11 @@ void WriteBytes(const std::string& path, const Bytes& bytes);
 int32_t Int32At(const Bytes& bytes, size_t at);
 
 #endif
+
+// "name: value" lines of voq-make's text reports.
+std::map<std::string, std::string> ReportLines(const std::string& text);
+
+// Builds a saver of spec's GIF through the real tool (the --picture form);
+// extra options follow. Fails the test when the tool fails.
+void BuildTestSaver(const std::string& gifPath, const std::string& saverPath,
+                    const std::vector<std::string>& extra);
