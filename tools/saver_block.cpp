@@ -1,6 +1,7 @@
 #include "saver_block.h"
 
 #include <cstring>
+#include <filesystem>
 
 #include "tool_error.h"
 
@@ -152,12 +153,12 @@ const char* TargetName(Target target) {
 
 std::string DefaultRuntimePath(Target target) {
   std::string folder = ToolFolder();
-  switch (target) {
-    case Target::kLinux: return folder + "/voq";
-    case Target::kWindows32: return folder + "/../win32/voq.exe";
-    case Target::kWindows64: return folder + "/../win64/voq.exe";
-  }
-  return folder + "/voq";
+  std::string path = folder + "/voq";
+  if (target == Target::kWindows32) path = folder + "/../win32/voq.exe";
+  if (target == Target::kWindows64) path = folder + "/../win64/voq.exe";
+  std::error_code ignored;
+  std::string tidy = std::filesystem::weakly_canonical(path, ignored).string();
+  return tidy.empty() ? path : tidy;
 }
 
 Bytes LoadRuntime(Target target, const std::string& explicitPath, std::string* usedPath) {
