@@ -83,6 +83,7 @@ int RunBuild(const Arguments& arguments) {
   if (!options.Has("--picture")) throw UsageError("build needs --picture GIF (see voq-make build --help)");
   options.ExpectPositional(0, 0, "");
 
+  CheckOutputPath(settings.output);
   std::string runtimeUsed;
   Bytes runtime = LoadRuntime(settings.target, settings.runtimePath, &runtimeUsed);
   int width = 0, height = 0;

@@ -128,13 +128,18 @@ std::string ToolFolder() {
   return folder;
 }
 
-AtomicFile::AtomicFile(const std::string& path, const Bytes& bytes, bool executable)
-    : path_(path) {
+void CheckOutputPath(const std::string& path) {
   if (path.empty()) throw ToolError("the output name is empty");
   if (IsDirectory(path)) throw ToolError("cannot write " + path + ": it is a folder");
   std::string folder = FolderOf(path);
   if (!IsDirectory(folder))
     throw ToolError("cannot write " + path + ": folder " + folder + " does not exist");
+}
+
+AtomicFile::AtomicFile(const std::string& path, const Bytes& bytes, bool executable)
+    : path_(path) {
+  CheckOutputPath(path);
+  std::string folder = FolderOf(path);
   std::string pattern = folder + "/." + FileNameOf(path) + ".tmp-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back(0);

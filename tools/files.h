@@ -22,6 +22,10 @@ std::string ExtensionOf(const std::string& path);
 // The folder holding the running voq-make.
 std::string ToolFolder();
 
+// Throws ToolError unless a file can be made at path (its folder exists and
+// the name is not a folder); commands call it before any long work.
+void CheckOutputPath(const std::string& path);
+
 // A file written next to its final name and renamed into place only on
 // Commit(), so that a failure never leaves a partial output behind. The
 // temporary file is removed by the destructor, and on SIGINT/SIGTERM.

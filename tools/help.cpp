@@ -9,6 +9,7 @@ const char kToolHelp[] =
     "commands:\n"
     "  build    make a saver from a picture\n"
     "  inspect  show a saver's settings and whether its runtime will take it\n"
+    "  extract  write a saver's picture, as its runtime decodes it, to a BMP\n"
     "\n"
     "voq-make COMMAND --help describes each command.\n";
 
@@ -45,3 +46,13 @@ const char kInspectHelp[] =
     "examples:\n"
     "  voq-make inspect build/linux/samples/quill.scr\n"
     "  voq-make inspect --json saver.scr | jq .slots[0]\n";
+
+const char kExtractHelp[] =
+    "usage: voq-make extract SAVER OUTPUT.bmp\n"
+    "\n"
+    "Decodes the saver's picture with the runtime's own GIF decoder and palette\n"
+    "loader, exactly as the saver will, and writes it as an 8-bit BMP with all\n"
+    "256 palette entries. Fails when the runtime could not decode it.\n"
+    "\n"
+    "example:\n"
+    "  voq-make extract build/linux/samples/quill.scr quill.bmp\n";

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   try {
     if (command == "build") return RunBuild(arguments);
     if (command == "inspect") return RunInspect(arguments);
+    if (command == "extract") return RunExtract(arguments);
     throw UsageError("unknown command " + command + " (see voq-make --help)");
   } catch (const UsageError& error) {
     std::fprintf(stderr, "voq-make: error: %s\n", error.what());

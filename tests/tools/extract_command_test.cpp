@@ -1,0 +1,75 @@
+// voq-make extract: the picture as the runtime's decoder produces it.
+#include <gtest/gtest.h>
+
+#include "bmp.h"
+#include "test_support.h"
+
+namespace {
+
+class ExtractCommand : public testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return folder_.Path() + "/" + name; }
+  TemporaryFolder folder_;
+};
+
+TEST_F(ExtractCommand, GivesTheGifsIndicesAndPalette) {
+  for (bool interlace : {false, true}) {
+    SCOPED_TRACE(interlace ? "interlaced" : "rows in order");
+    TestGifSpec spec;
+    spec.width = 61;  // an odd width, and tall enough for every interlace pass
+    spec.height = 37;
+    spec.interlace = interlace;
+    Bytes gif = MakeTestGif(spec);
+    WriteBytes(Path("picture.gif"), gif);
+    BuildTestSaver(Path("picture.gif"), Path("saver.scr"), {});
+    ProcessResult run = RunTool({"extract", Path("saver.scr"), Path("out.bmp")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    IndexedPicture extracted = DecodeBmp8(ReadWholeFile(Path("out.bmp"), "extracted"));
+    IndexedPicture expected = DecodeFirstImage(gif);
+    ASSERT_EQ(extracted.width, spec.width);
+    ASSERT_EQ(extracted.height, spec.height);
+    for (int y = 0; y < spec.height; y++)
+      for (int x = 0; x < spec.width; x++)
+        ASSERT_EQ(extracted.indices[y * spec.width + x], TestGifPixel(spec, x, y)) << "pixel " << x << "," << y;
+    EXPECT_EQ(extracted.palette, expected.palette);
+  }
+}
+
+TEST_F(ExtractCommand, SampleQuillDecodesAsGiflibDecodesIt) {
+  ProcessResult run = RunTool({"extract", VOQ_BINARY_DIR "/samples/quill.scr", Path("quill.bmp")});
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  IndexedPicture extracted = DecodeBmp8(ReadWholeFile(Path("quill.bmp"), "extracted"));
+  IndexedPicture expected = DecodeFirstImage(ReadWholeFile(VOQ_SOURCE_DIR "/samples/quill.gif", "sample"));
+  EXPECT_EQ(extracted.indices, expected.indices);
+  EXPECT_EQ(extracted.palette, expected.palette);
+}
+
+TEST_F(ExtractCommand, Refusals) {
+  WriteBytes(Path("picture.gif"), MakeTestGif(TestGifSpec()));
+  BuildTestSaver(Path("picture.gif"), Path("saver.scr"), {});
+  Bytes broken = ReadWholeFile(Path("saver.scr"), "saver");
+  broken[57344 + 22 + 20] = 'x';  // slot 0 type
+  WriteBytes(Path("broken.scr"), broken);
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string message;
+  } cases[] = {
+      {{"extract", Path("saver.scr"), Path("out.png")}, 2, "extract writes an 8-bit BMP: name the output *.bmp"},
+      {{"extract", Path("saver.scr")}, 2, "extract needs a SAVER and an OUTPUT.bmp"},
+      {{"extract", Path("none.scr"), Path("out.bmp")}, 1, "cannot read saver " + Path("none.scr")},
+      {{"extract", Path("broken.scr"), Path("out.bmp")}, 1,
+       Path("broken.scr") + ": the runtime cannot decode its picture: slot 0 type: "},
+      {{"extract", Path("saver.scr"), Path("no/out.bmp")}, 1, "folder " + Path("no") + " does not exist"},
+  };
+  std::set<std::string> before = FolderEntries(folder_.Path());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    ProcessResult run = RunTool(c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+    EXPECT_EQ(FolderEntries(folder_.Path()), before);
+  }
+}
+
+}  // namespace
