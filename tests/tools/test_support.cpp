@@ -1,8 +1,12 @@
 #include "test_support.h"
 
 #include <dirent.h>
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
@@ -104,4 +108,66 @@ void BuildTestSaver(const std::string& gifPath, const std::string& saverPath,
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   ProcessResult run = RunTool(arguments);
   ASSERT_EQ(run.exitCode, 0) << run.errors;
+}
+
+void WritePicture(const std::string& path, const RgbaImage& image) {
+  std::string extension = ExtensionOf(path);
+  const uint8_t* pixels = image.rgba.data();
+  int ok = 0;
+  if (extension == "png") ok = stbi_write_png(path.c_str(), image.width, image.height, 4, pixels, image.width * 4);
+  if (extension == "jpg") ok = stbi_write_jpg(path.c_str(), image.width, image.height, 4, pixels, 92);
+  if (extension == "bmp") ok = stbi_write_bmp(path.c_str(), image.width, image.height, 4, pixels);
+  if (extension == "tga") ok = stbi_write_tga(path.c_str(), image.width, image.height, 4, pixels);
+  if (!ok) throw std::runtime_error("cannot write " + path);
+}
+
+RgbaImage PhotoLike(int width, int height) {
+  RgbaImage image;
+  image.width = width;
+  image.height = height;
+  image.rgba.resize((size_t)width * height * 4);
+  uint32_t grain = 12345;
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) {
+      double u = (double)x / width, v = (double)y / height;
+      double sky = 0.5 + 0.5 * std::cos(3.1 * v);
+      double sun = std::exp(-((u - 0.7) * (u - 0.7) + (v - 0.3) * (v - 0.3)) * 30);
+      double hill = v > 0.6 + 0.1 * std::sin(7 * u) ? 1.0 : 0.0;
+      grain = grain * 1664525u + 1013904223u;
+      double noise = ((grain >> 24) / 255.0 - 0.5) * 0.06;
+      double r = 0.3 * sky + 0.9 * sun + 0.2 * hill + noise;
+      double g = 0.5 * sky + 0.7 * sun + 0.45 * hill + noise;
+      double b = 0.9 * sky + 0.2 * sun - 0.3 * hill + noise;
+      uint8_t* p = &image.rgba[((size_t)y * width + x) * 4];
+      p[0] = (uint8_t)std::lround(std::clamp(r, 0.0, 1.0) * 255);
+      p[1] = (uint8_t)std::lround(std::clamp(g, 0.0, 1.0) * 255);
+      p[2] = (uint8_t)std::lround(std::clamp(b, 0.0, 1.0) * 255);
+      p[3] = 255;
+    }
+  }
+  return image;
+}
+
+RgbaImage TransparentLogo(int width, int height) {
+  RgbaImage image;
+  image.width = width;
+  image.height = height;
+  image.rgba.resize((size_t)width * height * 4);
+  double cx = width / 2.0, cy = height / 2.0, outer = std::min(width, height) * 0.4, inner = outer * 0.45;
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) {
+      double px = x + 0.5, py = y + 0.5;
+      double r = std::hypot(px - cx, py - cy);
+      // Coverage with a one-pixel soft edge.
+      double ring = std::clamp(outer - r + 0.5, 0.0, 1.0) * std::clamp(r - inner + 0.5, 0.0, 1.0);
+      double bar = std::clamp(3.5 - std::fabs(py - cy), 0.0, 1.0) * (std::fabs(px - cx) < width * 0.48 ? 1 : 0);
+      double alpha = std::max(ring, bar);
+      uint8_t* p = &image.rgba[((size_t)y * width + x) * 4];
+      p[0] = (uint8_t)(40 + 200 * px / width);
+      p[1] = (uint8_t)(bar > ring ? 220 : 60);
+      p[2] = (uint8_t)(200 - 150 * py / height);
+      p[3] = (uint8_t)std::lround(alpha * 255);
+    }
+  }
+  return image;
 }

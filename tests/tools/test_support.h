@@ -48,3 +48,15 @@ std::map<std::string, std::string> ReportLines(const std::string& text);
 // extra options follow. Fails the test when the tool fails.
 void BuildTestSaver(const std::string& gifPath, const std::string& saverPath,
                     const std::vector<std::string>& extra);
+
+#include "picture.h"
+
+// Writes image with stb_image_write; the format follows the extension
+// (png, jpg, bmp, tga).
+void WritePicture(const std::string& path, const RgbaImage& image);
+
+// A photo-like picture: smooth light, a few soft shapes and grain.
+RgbaImage PhotoLike(int width, int height);
+
+// A logo on a transparent ground: a ring with a hole and a bar, soft edges.
+RgbaImage TransparentLogo(int width, int height);
