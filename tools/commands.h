@@ -11,11 +11,13 @@ using Arguments = std::vector<std::string>;
 int RunBuild(const Arguments& arguments);
 int RunInspect(const Arguments& arguments);
 int RunExtract(const Arguments& arguments);
+int RunPreview(const Arguments& arguments);
 
 // Help texts.
 extern const char kToolHelp[];
 extern const char kBuildHelp[];
 extern const char kInspectHelp[];
 extern const char kExtractHelp[];
+extern const char kPreviewHelp[];
 
 #endif

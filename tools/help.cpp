@@ -10,6 +10,7 @@ const char kToolHelp[] =
     "  build    make a saver from a picture\n"
     "  inspect  show a saver's settings and whether its runtime will take it\n"
     "  extract  write a saver's picture, as its runtime decodes it, to a BMP\n"
+    "  preview  record the show, as the Linux runtime draws it, as an animated GIF\n"
     "\n"
     "voq-make COMMAND --help describes each command.\n";
 
@@ -56,3 +57,18 @@ const char kExtractHelp[] =
     "\n"
     "example:\n"
     "  voq-make extract build/linux/samples/quill.scr quill.bmp\n";
+
+const char kPreviewHelp[] =
+    "usage: voq-make preview SAVER OUTPUT.gif [--seconds S] [--runtime RUNTIME]\n"
+    "\n"
+    "Moves the saver's data block onto the Linux runtime (next to voq-make, or\n"
+    "RUNTIME) in a temporary folder, runs the show there without a screen for\n"
+    "S seconds' worth of frames at 60 a second, and writes every second frame\n"
+    "to an endlessly looping GIF at 30 frames a second: the show's real speed\n"
+    "on a 60 Hz display. Each run starts from the clock, so no two are alike.\n"
+    "\n"
+    "options:\n"
+    "  --seconds S   length of the recording, 1 to 60 (5)\n"
+    "\n"
+    "example:\n"
+    "  voq-make preview build/linux/samples/gear.scr gear-show.gif --seconds 3\n";
