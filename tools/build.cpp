@@ -9,6 +9,7 @@
 #include "quantise.h"
 #include "runtime_reader.h"
 #include "saver_block.h"
+#include "saver_check.h"
 #include "tool_error.h"
 
 namespace {
@@ -143,39 +144,6 @@ Bytes ConvertPicture(const std::string& path, BuildSettings* settings, IndexedPi
   settings->show.colorKey = quantised.transparentIndex >= 0 ? quantised.transparentIndex : kNoColorKey;
   *picture = quantised.picture;
   return EncodeRuntimeGif(quantised.picture);
-}
-
-std::string FirstDifference(const IndexedPicture& expected, const std::vector<uint8_t>& got) {
-  for (size_t i = 0; i < expected.indices.size(); i++) {
-    if (expected.indices[i] != got[i]) {
-      return "pixel " + std::to_string(i % expected.width) + "," + std::to_string(i / expected.width) + " is " +
-             std::to_string(got[i]) + ", not " + std::to_string(expected.indices[i]);
-    }
-  }
-  return "";
-}
-
-// Reads the finished saver with the runtime's reader and decoder; it must
-// give back exactly the header and the picture that were written.
-void VerifySaver(const std::string& path, const RawHeader& header, const IndexedPicture& picture) {
-  auto refuse = [](const std::string& why) {
-    throw ToolError("the runtime would read the finished saver wrongly (" + why + "); nothing written");
-  };
-  RuntimeHeader read;
-  if (!ReadHeaderAsRuntime(path, &read)) refuse("its reader refused the header");
-  const RawSlot& slot = header.slots[0];
-  const RuntimeSlot& got = read.slots[0];
-  if (got.width != slot.width || got.height != slot.height || got.colorKey != slot.colorKey ||
-      got.offset != slot.offset || got.size != slot.size || got.type != slot.type ||
-      read.objectCount != header.objectCount || read.useBackground != header.useBackground ||
-      read.backgroundIndex != header.backgroundIndex)
-    refuse("its reader gives other header values");
-  RuntimeDecode decode = DecodeAsRuntime(path, slot.width, slot.height, slot.offset, slot.size);
-  if (decode.result != 1) refuse("its decoder gave up");
-  if (decode.unwrittenPixels != 0) refuse(std::to_string(decode.unwrittenPixels) + " pixels were never decoded");
-  std::string difference = FirstDifference(picture, decode.picture.indices);
-  if (!difference.empty()) refuse(difference);
-  if (!decode.paletteLoaded || decode.picture.palette != picture.palette) refuse("its palette differs");
 }
 
 }  // namespace

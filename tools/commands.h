@@ -12,6 +12,7 @@ int RunBuild(const Arguments& arguments);
 int RunInspect(const Arguments& arguments);
 int RunExtract(const Arguments& arguments);
 int RunPreview(const Arguments& arguments);
+int RunConvert(const Arguments& arguments);
 
 // Help texts.
 extern const char kToolHelp[];
@@ -19,5 +20,6 @@ extern const char kBuildHelp[];
 extern const char kInspectHelp[];
 extern const char kExtractHelp[];
 extern const char kPreviewHelp[];
+extern const char kConvertHelp[];
 
 #endif

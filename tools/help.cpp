@@ -11,6 +11,7 @@ const char kToolHelp[] =
     "  inspect  show a saver's settings and whether its runtime will take it\n"
     "  extract  write a saver's picture, as its runtime decodes it, to a BMP\n"
     "  preview  record the show, as the Linux runtime draws it, as an animated GIF\n"
+    "  convert  move a saver's picture and settings onto another runtime\n"
     "\n"
     "voq-make COMMAND --help describes each command.\n";
 
@@ -72,3 +73,21 @@ const char kPreviewHelp[] =
     "\n"
     "example:\n"
     "  voq-make preview build/linux/samples/gear.scr gear-show.gif --seconds 3\n";
+
+const char kConvertHelp[] =
+    "usage: voq-make convert SAVER --target TARGET --output OUTPUT [--runtime RUNTIME]\n"
+    "\n"
+    "Puts the saver's data block, byte for byte, behind another runtime: the\n"
+    "block's offsets count from the start of the file and the block keeps its\n"
+    "place, so nothing in it changes. The result is read back with the\n"
+    "runtime's own reader and decoder before it is written.\n"
+    "\n"
+    "targets (the runtime is looked for next to voq-make):\n"
+    "  linux       voq\n"
+    "  windows32   ../win32/voq.exe\n"
+    "  windows64   ../win64/voq.exe\n"
+    "--runtime RUNTIME names the runtime file instead.\n"
+    "\n"
+    "examples:\n"
+    "  voq-make convert quill.scr --target windows32 --output quill-win32.scr\n"
+    "  voq-make convert build/linux/samples/win64/gear.scr --target linux --output gear\n";

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <set>
 
+#include "tool_error.h"
+
 namespace {
 
 constexpr int32_t kLargestGifSide = 65535;
@@ -13,6 +15,16 @@ void Check(SaverAnalysis* analysis, const std::string& name, bool ok, const std:
 
 std::string Size(int64_t width, int64_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
+}
+
+std::string FirstDifference(const IndexedPicture& expected, const std::vector<uint8_t>& got) {
+  for (size_t i = 0; i < expected.indices.size(); i++) {
+    if (expected.indices[i] != got[i]) {
+      return "pixel " + std::to_string(i % expected.width) + "," + std::to_string(i / expected.width) + " is " +
+             std::to_string(got[i]) + ", not " + std::to_string(expected.indices[i]);
+    }
+  }
+  return "";
 }
 
 }  // namespace
@@ -108,3 +120,25 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
   analysis.accepted = analysis.FirstFailure() == nullptr;
   return analysis;
 }
+
+void VerifySaver(const std::string& path, const RawHeader& header, const IndexedPicture& picture) {
+  auto refuse = [](const std::string& why) {
+    throw ToolError("the runtime would read the finished saver wrongly (" + why + "); nothing written");
+  };
+  RuntimeHeader read;
+  if (!ReadHeaderAsRuntime(path, &read)) refuse("its reader refused the header");
+  const RawSlot& slot = header.slots[0];
+  const RuntimeSlot& got = read.slots[0];
+  if (got.width != slot.width || got.height != slot.height || got.colorKey != slot.colorKey ||
+      got.offset != slot.offset || got.size != slot.size || got.type != slot.type ||
+      read.objectCount != header.objectCount || read.useBackground != header.useBackground ||
+      read.backgroundIndex != header.backgroundIndex)
+    refuse("its reader gives other header values");
+  RuntimeDecode decode = DecodeAsRuntime(path, slot.width, slot.height, slot.offset, slot.size);
+  if (decode.result != 1) refuse("its decoder gave up");
+  if (decode.unwrittenPixels != 0) refuse(std::to_string(decode.unwrittenPixels) + " pixels were never decoded");
+  std::string difference = FirstDifference(picture, decode.picture.indices);
+  if (!difference.empty()) refuse(difference);
+  if (!decode.paletteLoaded || decode.picture.palette != picture.palette) refuse("its palette differs");
+}
+
