@@ -22,11 +22,7 @@ int RunConvert(const Arguments& arguments) {
   std::string output = options.Value("--output");
   CheckOutputPath(output);
 
-  SaverAnalysis analysis = AnalyseSaver(input);
-  if (!analysis.accepted) {
-    const SaverCheck* failure = analysis.FirstFailure();
-    throw ToolError(input + " would be refused: " + failure->name + ": " + failure->detail);
-  }
+  SaverAnalysis analysis = AnalyseAcceptedSaver(input);
   std::string runtimePath;
   Bytes runtime = LoadRuntime(target, options.Value("--runtime"), &runtimePath);
   // Offsets in the header count from the start of the file, and the block

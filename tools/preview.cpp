@@ -48,11 +48,7 @@ int RunPreview(const Arguments& arguments) {
     seconds = ParseNumber(options.Value("--seconds"), "--seconds", 1, kLongestSeconds);
   CheckOutputPath(output);
 
-  SaverAnalysis analysis = AnalyseSaver(saverPath);
-  if (!analysis.accepted) {
-    const SaverCheck* failure = analysis.FirstFailure();
-    throw ToolError(saverPath + " would be refused: " + failure->name + ": " + failure->detail);
-  }
+  AnalyseAcceptedSaver(saverPath);
   Bytes block = BlockOfSaver(ReadWholeFile(saverPath, "saver"), saverPath);
   std::string runtimePath;
   Bytes runtime = LoadRuntime(Target::kLinux, options.Value("--runtime"), &runtimePath);

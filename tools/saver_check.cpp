@@ -121,6 +121,15 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
   return analysis;
 }
 
+SaverAnalysis AnalyseAcceptedSaver(const std::string& path) {
+  SaverAnalysis analysis = AnalyseSaver(path);
+  if (!analysis.accepted) {
+    const SaverCheck* failure = analysis.FirstFailure();
+    throw ToolError(path + " would be refused: " + failure->name + ": " + failure->detail);
+  }
+  return analysis;
+}
+
 void VerifySaver(const std::string& path, const RawHeader& header, const IndexedPicture& picture) {
   auto refuse = [](const std::string& why) {
     throw ToolError("the runtime would read the finished saver wrongly (" + why + "); nothing written");

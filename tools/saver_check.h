@@ -39,6 +39,10 @@ struct SaverAnalysis {
 // Throws ToolError only when the file cannot be read at all.
 SaverAnalysis AnalyseSaver(const std::string& path);
 
+// AnalyseSaver, throwing ToolError "PATH would be refused: ..." unless the
+// runtime accepts the saver.
+SaverAnalysis AnalyseAcceptedSaver(const std::string& path);
+
 // Reads the saver at path with the runtime's reader and decoder; throws
 // ToolError unless they give back exactly header and picture.
 void VerifySaver(const std::string& path, const RawHeader& header, const IndexedPicture& picture);

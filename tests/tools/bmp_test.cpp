@@ -8,20 +8,10 @@
 
 namespace {
 
-IndexedPicture Pattern(int width, int height) {
-  IndexedPicture picture;
-  picture.width = width;
-  picture.height = height;
-  for (int y = 0; y < height; y++)
-    for (int x = 0; x < width; x++) picture.indices.push_back((uint8_t)(x * 31 + y * 7));
-  for (int i = 0; i < 256; i++) picture.palette[i] = {(uint8_t)(255 - i), (uint8_t)i, (uint8_t)(i * 3)};
-  return picture;
-}
-
 TEST(Bmp8, RoundTripsEveryRowPadding) {
   for (int width : {1, 2, 3, 4, 5, 640}) {
     SCOPED_TRACE("width " + std::to_string(width));
-    IndexedPicture picture = Pattern(width, 3);
+    IndexedPicture picture = PatternPicture(width, 3);
     IndexedPicture back = DecodeBmp8(EncodeBmp8(picture));
     EXPECT_EQ(back.width, width);
     EXPECT_EQ(back.height, 3);
@@ -31,7 +21,7 @@ TEST(Bmp8, RoundTripsEveryRowPadding) {
 }
 
 TEST(Bmp8, SdlReadsWhatWeWriteAndWeReadWhatSdlWrites) {
-  IndexedPicture picture = Pattern(37, 11);
+  IndexedPicture picture = PatternPicture(37, 11);
   TemporaryFolder folder;
   std::string ours = folder.Path() + "/ours.bmp";
   WriteBytes(ours, EncodeBmp8(picture));
@@ -53,7 +43,7 @@ TEST(Bmp8, SdlReadsWhatWeWriteAndWeReadWhatSdlWrites) {
 }
 
 TEST(Bmp8, TopDownRowsAndRefusals) {
-  IndexedPicture picture = Pattern(4, 2);
+  IndexedPicture picture = PatternPicture(4, 2);
   Bytes bmp = EncodeBmp8(picture);
   // Negative height: the rows are stored top row first.
   Bytes topDown = bmp;

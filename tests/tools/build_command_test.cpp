@@ -102,12 +102,6 @@ struct RefusalCase {
   const char* message;                                     // part of the one error line, "@" as above
 };
 
-std::string Expand(std::string text, const std::string& folder) {
-  for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size()))
-    text.replace(at, 1, folder);
-  return text;
-}
-
 Bytes ProgramOf(size_t size) {
   Bytes program(size, 0);
   std::memcpy(program.data(), "\x7f" "ELF", 4);
@@ -200,18 +194,7 @@ TEST_P(BuildRefusal, OneLineNonZeroExitAndNoFileLeft) {
   TemporaryFolder folder;
   WriteBytes(folder.Path() + "/picture.gif", MakeTestGif(TestGifSpec()));
   if (c.prepare) c.prepare(folder.Path());
-  std::set<std::string> before = FolderEntries(folder.Path());
-  std::vector<std::string> arguments;
-  for (const auto& argument : c.arguments) arguments.push_back(Expand(argument, folder.Path()));
-
-  ProcessResult run = RunTool(arguments);
-  EXPECT_NE(run.exitCode, 0);
-  EXPECT_EQ(run.signal, 0);
-  std::string expected = Expand(c.message, folder.Path());
-  EXPECT_EQ(run.errors.rfind("voq-make: error: ", 0), 0u) << run.errors;
-  EXPECT_NE(run.errors.find(expected), std::string::npos) << "got: " << run.errors << "wanted: " << expected;
-  EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
-  EXPECT_EQ(FolderEntries(folder.Path()), before) << "an output or temporary file was left";
+  ExpectRefusal(folder.Path(), c.arguments, c.message);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BuildRefusal, testing::ValuesIn(kRefusals),

@@ -62,13 +62,9 @@ TEST_F(ExtractCommand, Refusals) {
        Path("broken.scr") + ": the runtime cannot decode its picture: slot 0 type: "},
       {{"extract", Path("saver.scr"), Path("no/out.bmp")}, 1, "folder " + Path("no") + " does not exist"},
   };
-  std::set<std::string> before = FolderEntries(folder_.Path());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    ProcessResult run = RunTool(c.arguments);
-    EXPECT_EQ(run.exitCode, c.exitCode);
-    EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
-    EXPECT_EQ(FolderEntries(folder_.Path()), before);
+    ExpectRefusal(folder_.Path(), c.arguments, c.message, c.exitCode);
   }
 }
 

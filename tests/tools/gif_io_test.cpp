@@ -7,18 +7,8 @@
 
 namespace {
 
-IndexedPicture Gradient(int width, int height) {
-  IndexedPicture picture;
-  picture.width = width;
-  picture.height = height;
-  for (int y = 0; y < height; y++)
-    for (int x = 0; x < width; x++) picture.indices.push_back((uint8_t)((x * 5 + y * 11) ^ (x * y)));
-  for (int i = 0; i < 256; i++) picture.palette[i] = {(uint8_t)i, (uint8_t)(i / 2), (uint8_t)(255 - i)};
-  return picture;
-}
-
 TEST(RuntimeGifEncoder, WritesTheSubsetTheRuntimeReads) {
-  Bytes gif = EncodeRuntimeGif(Gradient(142, 169));
+  Bytes gif = EncodeRuntimeGif(PatternPicture(142, 169));
   GifLayout layout = ReadGifLayout(gif);
   ASSERT_EQ(layout.problem, "");
   EXPECT_EQ(layout.version, "87a");
@@ -39,7 +29,7 @@ TEST(RuntimeGifEncoder, WritesTheSubsetTheRuntimeReads) {
 TEST(RuntimeGifEncoder, GiflibDecodesWhatWasEncoded) {
   for (auto [width, height] : {std::pair{1, 1}, {1, 50}, {300, 2}, {142, 169}}) {
     SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
-    IndexedPicture picture = Gradient(width, height);
+    IndexedPicture picture = PatternPicture(width, height);
     IndexedPicture decoded = DecodeFirstImage(EncodeRuntimeGif(picture));
     ASSERT_EQ(decoded.width, width);
     ASSERT_EQ(decoded.height, height);

@@ -212,12 +212,6 @@ struct PictureRefusal {
 
 void PrintTo(const PictureRefusal& c, std::ostream* os) { *os << c.name; }
 
-std::string Expand(std::string text, const std::string& folder) {
-  for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size()))
-    text.replace(at, 1, folder);
-  return text;
-}
-
 Bytes ZeroWidthBmp() {
   TemporaryFolder folder;
   RgbaImage image = FewColours(2, 2);
@@ -288,15 +282,7 @@ TEST_P(PictureBuildRefusal, OneLineNonZeroExitAndNoFileLeft) {
   WritePicture(folder.Path() + "/p.png", FewColours(20, 10));
   WriteBytes(folder.Path() + "/p.gif", MakeTestGif(TestGifSpec()));
   if (c.prepare) c.prepare(folder.Path());
-  std::set<std::string> before = FolderEntries(folder.Path());
-  std::vector<std::string> arguments;
-  for (const auto& option : c.options) arguments.push_back(Expand(option, folder.Path()));
-  ProcessResult run = RunTool(arguments);
-  EXPECT_NE(run.exitCode, 0);
-  std::string expected = "voq-make: error: " + Expand(c.message, folder.Path());
-  EXPECT_EQ(run.errors.rfind(expected, 0), 0u) << "got: " << run.errors << "wanted: " << expected;
-  EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
-  EXPECT_EQ(FolderEntries(folder.Path()), before) << "an output or temporary file was left";
+  ExpectRefusal(folder.Path(), c.options, c.message);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PictureBuildRefusal, testing::ValuesIn(kRefusals),

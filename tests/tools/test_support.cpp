@@ -171,3 +171,37 @@ RgbaImage TransparentLogo(int width, int height) {
   }
   return image;
 }
+
+std::string Expand(std::string text, const std::string& folder) {
+  for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size()))
+    text.replace(at, 1, folder);
+  return text;
+}
+
+void ExpectRefusal(const std::string& folder, const std::vector<std::string>& arguments,
+                   const std::string& message, int exitCode) {
+  std::set<std::string> before = FolderEntries(folder);
+  std::vector<std::string> expanded;
+  for (const auto& argument : arguments) expanded.push_back(Expand(argument, folder));
+  ProcessResult run = RunTool(expanded);
+  if (exitCode == 0)
+    EXPECT_NE(run.exitCode, 0);
+  else
+    EXPECT_EQ(run.exitCode, exitCode);
+  EXPECT_EQ(run.signal, 0);
+  std::string expected = Expand(message, folder);
+  EXPECT_EQ(run.errors.rfind("voq-make: error: ", 0), 0u) << run.errors;
+  EXPECT_NE(run.errors.find(expected), std::string::npos) << "got: " << run.errors << "wanted: " << expected;
+  EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+  EXPECT_EQ(FolderEntries(folder), before) << "an output or temporary file was left, or one went";
+}
+
+IndexedPicture PatternPicture(int width, int height) {
+  IndexedPicture picture;
+  picture.width = width;
+  picture.height = height;
+  for (int y = 0; y < height; y++)
+    for (int x = 0; x < width; x++) picture.indices.push_back((uint8_t)(x * 31 + y * 7));
+  for (int i = 0; i < 256; i++) picture.palette[i] = {(uint8_t)(255 - i), (uint8_t)i, (uint8_t)(i * 3)};
+  return picture;
+}

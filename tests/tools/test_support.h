@@ -60,3 +60,16 @@ RgbaImage PhotoLike(int width, int height);
 
 // A logo on a transparent ground: a ring with a hole and a bar, soft edges.
 RgbaImage TransparentLogo(int width, int height);
+
+// text with every "@" replaced by folder.
+std::string Expand(std::string text, const std::string& folder);
+
+// Runs the tool with arguments ("@" = folder) and expects a refusal: the
+// exit code (any non-zero one when 0), one error line that starts
+// "voq-make: error: " and holds message ("@" = folder), and no file added
+// to or removed from folder.
+void ExpectRefusal(const std::string& folder, const std::vector<std::string>& arguments,
+                   const std::string& message, int exitCode = 0);
+
+// Pixel (x, y) is (31 x + 7 y) mod 256; entry i is (255 - i, i, 3 i mod 256).
+IndexedPicture PatternPicture(int width, int height);
