@@ -58,11 +58,12 @@ uintptr_t ParsePasswordHandle(const char* args) {
   while (*at == ' ' || (*at >= '\t' && *at <= '\r')) at++;
   int negative = 0;
   if (*at == '+' || *at == '-') negative = *at++ == '-';
-  // Handles are 32-bit values; wrap rather than overflow on absurd input.
+  // Window handles are 32-bit values, even on 64-bit Windows; absurdly long
+  // digit strings wrap instead of overflowing.
   uint32_t value = 0;
   while (*at >= '0' && *at <= '9') value = value * 10u + (uint32_t)(*at++ - '0');
   if (negative) value = 0u - value;
-  return (uintptr_t)(intptr_t)(int32_t)value;
+  return (uintptr_t)value;
 }
 
 static int RunSaver(HINSTANCE instance, const char* args) {
@@ -107,6 +108,9 @@ static int RunSaver(HINSTANCE instance, const char* args) {
 
 int RunProgram(HINSTANCE instance, const char* commandLine, const char* args) {
   if (args == NULL) args = "";
+  free(programPath);
+  free(dataPath);
+  dataPath = NULL;
   programPath = DeriveOwnPath(commandLine != NULL ? commandLine : "");
   if (programPath == NULL) return 0;
   switch (ParseRunMode(args)) {

@@ -16,6 +16,12 @@
 void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
                      const PALETTEENTRY* palette, bool newFrame);
 
+// Colours width x height palette indices into 32-bit pixels 0xFFRRGGBB (the
+// layout of SDL_PIXELFORMAT_ARGB8888) through palette (256 entries); out
+// advances outPitch bytes per row. What PlatformPresent shows of a frame.
+void PlatformConvertFrame(const BYTE* pixels, LONG pitch, int width, int height,
+                          const PALETTEENTRY* palette, uint32_t* out, LONG outPitch);
+
 // The 20 static colours (0..9 and 246..255) that GetSystemPaletteEntries gives.
 extern const PALETTEENTRY kPlatformSystemColors[20];
 

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds every variant and runs every test:
+# unit and end-to-end tests on Linux (with and without sanitizers), the
+# Windows runtimes under Wine, the runtime size budget and the fuzzers.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+
+scripts/install-deps.sh || exit 1
+
+status=0
+for preset in win32 win64 linux linux-asan; do
+  echo "== build $preset"
+  { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j2; } || exit 1
+done
+
+echo "== tests (linux)"
+ctest --test-dir build/linux -j2 --output-on-failure --timeout 600 || status=1
+echo "== tests (linux, AddressSanitizer and UBSan)"
+ctest --test-dir build/linux-asan -j2 --output-on-failure --timeout 900 -LE 'wine|size' || status=1
+
+if [ -x fuzz/run.sh ]; then
+  echo "== fuzzing, $FUZZ_SECONDS s a target"
+  fuzz/run.sh "$FUZZ_SECONDS" || status=1
+fi
+exit $status

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The real runtime, started as a user starts it, without a display.
+set -u
+voq=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_VIDEODRIVER=dummy VOQ_FRAMES=3
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A saver: the runtime padded to the data block, then a header (magic given).
+make_saver() {
+  python3 - "$voq" "$1" "$2" <<'PY'
+import struct, sys
+runtime, out, magic = sys.argv[1], sys.argv[2], sys.argv[3].encode()
+data = open(runtime, 'rb').read().ljust(57344, b'\0')
+header = magic + struct.pack('<i', 2)
+header += struct.pack('<iiiiiB', 4, 4, 999, 57741, 0, ord('x'))
+for _ in range(4):
+    header += struct.pack('<iiiiiB', 0, 0, 999, 57741, 0, ord('g'))
+header = header.ljust(127, b'\0') + bytes([0]) + bytes(9) + bytes([0, 12]) + bytes(2)
+header = header.ljust(396, b'\0')
+open(out, 'wb').write(data + header + b'\0')
+PY
+  chmod +x "$1"
+}
+
+# Preview mode ends at once, shows nothing.
+out=$(timeout 10 "$voq" /p 99 2>&1); rc=$?
+[ $rc -eq 0 ] || fail "/p 99 exited $rc"
+[ -z "$out" ] || fail "/p 99 printed: $out"
+
+# The bare runtime has no data block: a corrupt header, exit code 0.
+out=$(timeout 10 "$voq" /s 2>&1); rc=$?
+[ $rc -eq 0 ] || fail "bare runtime /s exited $rc"
+grep -q 'corrupt header' <<<"$out" || fail "bare runtime did not say corrupt header: $out"
+grep -q 'error opening file' <<<"$out" && fail "bare runtime could open its own file but said it could not"
+
+make_saver "$work/bad.scr" QUILLOVARNENTHODEX
+out=$(timeout 10 "$work/bad.scr" /s 2>&1); rc=$?
+[ $rc -eq 0 ] || fail "wrong magic exited $rc"
+grep -q 'corrupt header' <<<"$out" || fail "wrong magic did not say corrupt header: $out"
+
+# A good header is found however the saver is started: by its path, through
+# a symlink, by a relative path and from PATH. A sanitizer build is larger than
+# the data block's offset, so it cannot carry a block.
+if [ "$(stat -c %s "$voq")" -gt 57344 ]; then
+  echo "own-path checks skipped: this runtime is larger than 57344 bytes"
+  echo "headless entry checks: $failures failed"
+  [ $failures -eq 0 ]
+  exit
+fi
+make_saver "$work/good.scr" Quillovarnenthodex
+mkdir -p "$work/bin" && ln -s "$work/good.scr" "$work/bin/voq-link"
+for how in "$work/good.scr" "$work/bin/voq-link" "./good.scr" "PATH"; do
+  if [ "$how" = PATH ]; then
+    out=$(cd / && PATH="$work/bin:$PATH" timeout 20 voq-link /s 2>&1); rc=$?
+  else
+    out=$(cd "$work" && timeout 20 "$how" /s 2>&1); rc=$?
+  fi
+  [ $rc -eq 0 ] || fail "good saver started as $how exited $rc: $out"
+  grep -q 'corrupt header\|error opening file' <<<"$out" && fail "good saver started as $how: $out"
+done
+
+echo "headless entry checks: $failures failed"
+[ $failures -eq 0 ]
