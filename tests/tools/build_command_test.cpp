@@ -15,7 +15,7 @@ class BuildCommand : public testing::Test {
   void SetUp() override {
     gif_ = MakeTestGif(spec_);
     WriteBytes(Path("picture.gif"), gif_);
-    runtime_ = ReadWholeFile(VOQ_RUNTIME_PATH, "runtime");
+    runtime_ = ReadWholeFile(TestRuntime(), "runtime");
   }
   std::string Path(const std::string& name) const { return folder_.Path() + "/" + name; }
 
@@ -26,7 +26,7 @@ class BuildCommand : public testing::Test {
 };
 
 TEST_F(BuildCommand, AppendsHeaderAndGifAfterPaddedRuntime) {
-  ProcessResult run = RunTool({"build", "--runtime", VOQ_RUNTIME_PATH, "--picture", Path("picture.gif"),
+  ProcessResult run = RunTool({"build", "--runtime", TestRuntime(), "--picture", Path("picture.gif"),
                                "--output", Path("out.scr"), "--background", "12"});
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   Bytes saver = ReadWholeFile(Path("out.scr"), "saver");
@@ -75,7 +75,7 @@ TEST_F(BuildCommand, SettingsReachTheHeader) {
       {{"--key", "auto", "--picture", Path("keyed.gif")}, 9, 5, 0, 0},
   };
   for (const SettingsCase& c : cases) {
-    std::vector<std::string> arguments = {"build", "--runtime", VOQ_RUNTIME_PATH, "--picture",
+    std::vector<std::string> arguments = {"build", "--runtime", TestRuntime(), "--picture",
                                           Path("picture.gif"), "--output", Path("out.scr")};
     std::string shown;
     for (const auto& option : c.options) {
@@ -116,7 +116,7 @@ Bytes GifWithImageWidth(int width) {
   return gif;
 }
 
-const std::vector<std::string> kGood = {"--runtime", VOQ_RUNTIME_PATH, "--picture", "@/picture.gif"};
+const std::vector<std::string> kGood = {"--runtime", TestRuntime(), "--picture", "@/picture.gif"};
 
 std::vector<std::string> With(std::vector<std::string> base, const std::vector<std::string>& more) {
   base.insert(base.begin(), "build");
@@ -126,16 +126,16 @@ std::vector<std::string> With(std::vector<std::string> base, const std::vector<s
 
 const RefusalCase kRefusals[] = {
     {"missing_picture", nullptr,
-     With({"--runtime", VOQ_RUNTIME_PATH, "--picture", "@/none.gif"}, {"--output", "@/out.scr"}),
+     With({"--runtime", TestRuntime(), "--picture", "@/none.gif"}, {"--output", "@/out.scr"}),
      "cannot read picture @/none.gif: No such file or directory"},
     {"empty_picture", [](const std::string& f) { WriteBytes(f + "/empty.gif", {}); },
-     With({"--runtime", VOQ_RUNTIME_PATH, "--picture", "@/empty.gif"}, {"--output", "@/out.scr"}),
+     With({"--runtime", TestRuntime(), "--picture", "@/empty.gif"}, {"--output", "@/out.scr"}),
      "picture @/empty.gif is empty"},
     {"not_a_gif", [](const std::string& f) { WriteBytes(f + "/p.png", {0x89, 'P', 'N', 'G', 13, 10, 26, 10}); },
-     With({"--runtime", VOQ_RUNTIME_PATH, "--picture", "@/p.png"}, {"--output", "@/out.scr"}),
+     With({"--runtime", TestRuntime(), "--picture", "@/p.png"}, {"--output", "@/out.scr"}),
      "picture @/p.png is not a GIF"},
     {"zero_width", [](const std::string& f) { WriteBytes(f + "/zero.gif", GifWithImageWidth(0)); },
-     With({"--runtime", VOQ_RUNTIME_PATH, "--picture", "@/zero.gif"}, {"--output", "@/out.scr"}),
+     With({"--runtime", TestRuntime(), "--picture", "@/zero.gif"}, {"--output", "@/out.scr"}),
      "has no pixels (0 x 12)"},
     {"truncated_gif",
      [](const std::string& f) {
@@ -143,7 +143,7 @@ const RefusalCase kRefusals[] = {
        gif.resize(gif.size() - 20);
        WriteBytes(f + "/cut.gif", gif);
      },
-     With({"--runtime", VOQ_RUNTIME_PATH, "--picture", "@/cut.gif"}, {"--output", "@/out.scr"}),
+     With({"--runtime", TestRuntime(), "--picture", "@/cut.gif"}, {"--output", "@/out.scr"}),
      "truncated inside the image data"},
     {"small_table",
      [](const std::string& f) {
@@ -151,7 +151,7 @@ const RefusalCase kRefusals[] = {
        spec.tableEntries = 16;
        WriteBytes(f + "/small.gif", MakeTestGif(spec));
      },
-     With({"--runtime", VOQ_RUNTIME_PATH, "--picture", "@/small.gif"}, {"--output", "@/out.scr"}),
+     With({"--runtime", TestRuntime(), "--picture", "@/small.gif"}, {"--output", "@/out.scr"}),
      "has a 16-entry colour table; the runtime needs 256 entries"},
     {"runtime_over_budget", [](const std::string& f) { WriteBytes(f + "/big", ProgramOf(57345)); },
      With({"--runtime", "@/big", "--picture", "@/picture.gif"}, {"--output", "@/out.scr"}),
@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, BuildRefusal, testing::ValuesIn(kRefusals),
 TEST_F(BuildCommand, FailedBuildKeepsThePreviousSaver) {
   WriteBytes(Path("out.scr"), {'o', 'l', 'd'});
   WriteBytes(Path("broken.gif"), {'G', 'I', 'F', '8', '7', 'a', 1, 0});
-  ProcessResult run = RunTool({"build", "--runtime", VOQ_RUNTIME_PATH, "--picture", Path("broken.gif"),
+  ProcessResult run = RunTool({"build", "--runtime", TestRuntime(), "--picture", Path("broken.gif"),
                                "--output", Path("out.scr")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(ReadWholeFile(Path("out.scr"), "old saver"), (Bytes{'o', 'l', 'd'}));

@@ -17,7 +17,7 @@ class PictureBuild : public testing::Test {
   // Builds name into saver.scr; returns the run.
   ProcessResult Build(const std::string& name, std::vector<std::string> extra = {}) {
     std::vector<std::string> arguments = {"build", Path(name), "--output", Path("saver.scr"), "--runtime",
-                                          VOQ_RUNTIME_PATH};
+                                          TestRuntime()};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     return RunTool(arguments);
   }
@@ -227,7 +227,7 @@ RgbaImage Clear(int width, int height) {
   return image;
 }
 
-const std::vector<std::string> kOut = {"--output", "@/out.scr", "--runtime", VOQ_RUNTIME_PATH};
+const std::vector<std::string> kOut = {"--output", "@/out.scr", "--runtime", TestRuntime()};
 
 std::vector<std::string> Args(std::vector<std::string> first, const std::vector<std::string>& more = kOut) {
   first.insert(first.begin(), "build");
@@ -270,7 +270,7 @@ const PictureRefusal kRefusals[] = {
      },
      Args({"@/p.png", "--output", "@/out.scr", "--runtime", "@/big.exe"}, {}),
      "runtime @/big.exe is 57345 bytes, over the 57344-byte budget"},
-    {"output_folder_missing", nullptr, Args({"@/p.png", "--output", "@/no/out.scr", "--runtime", VOQ_RUNTIME_PATH}, {}),
+    {"output_folder_missing", nullptr, Args({"@/p.png", "--output", "@/no/out.scr", "--runtime", TestRuntime()}, {}),
      "cannot write @/no/out.scr: folder @/no does not exist"},
 };
 

@@ -14,6 +14,14 @@
 // Runs build/linux/voq-make with arguments.
 ProcessResult RunTool(const std::vector<std::string>& arguments);
 
+// The runtime the tests put in front of their blocks: the one built here,
+// or, when a sanitizer has made that too large to carry a block, a stand-in
+// that only looks like a program.
+const std::string& TestRuntime();
+// Whether savers on the built runtime can be made and run (and the sample
+// savers were made).
+bool SaversRun();
+
 // Names in folder (no "." or "..").
 std::set<std::string> FolderEntries(const std::string& folder);
 
