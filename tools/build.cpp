@@ -105,6 +105,12 @@ Bytes TakeGifAsItIs(const std::string& path, BuildSettings* settings, IndexedPic
       throw ToolError("picture " + path + " is not a GIF (voq-make build PICTURE converts other pictures)");
     throw ToolError("picture " + path + " " + problems.front() + " (voq-make build PICTURE converts it)");
   }
+  if ((int64_t)layout.width * layout.height > kLargestPicturePixels)
+    throw ToolError("picture " + path + " is " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+                    ", more than the 100 million pixels read");
+  if (layout.width > kLargestWidth || layout.height > kLargestHeight)
+    std::printf("voq-make: note: no copy of a picture larger than %d x %d can ever show on the 640 x 480 screen\n",
+                kLargestWidth, kLargestHeight);
   try {
     *picture = DecodeFirstImage(gif);
   } catch (const ToolError& error) {
@@ -191,8 +197,10 @@ int RunBuild(const Arguments& arguments) {
   std::string key = settings.show.colorKey == kNoColorKey ? "none" : std::to_string(settings.show.colorKey);
   std::string background =
       settings.show.useBackground ? std::to_string(settings.show.backgroundIndex) + backgroundNote : "darkest";
-  std::printf("voq-make: wrote %s (%zu bytes): %d x %d picture, key %s, background %s, %d objects, %s runtime %s\n",
+  std::string runtimeText = settings.runtimePath.empty() ? std::string(TargetName(settings.target)) + " runtime"
+                                                         : std::string("runtime");
+  std::printf("voq-make: wrote %s (%zu bytes): %d x %d picture, key %s, background %s, %d objects, %s %s\n",
               settings.output.c_str(), saver.size(), picture.width, picture.height, key.c_str(), background.c_str(),
-              settings.show.objectCount, TargetName(settings.target), runtimeUsed.c_str());
+              settings.show.objectCount, runtimeText.c_str(), runtimeUsed.c_str());
   return 0;
 }

@@ -10,9 +10,6 @@
 
 namespace {
 
-// Larger inputs would need gigabytes on the way down to a few hundred pixels.
-constexpr int64_t kLargestInputPixels = 100000000;
-
 float LinearFromSrgb(float v) {
   return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
 }
@@ -58,7 +55,7 @@ RgbaImage LoadPicture(const std::string& path) {
   if (width <= 0 || height <= 0)
     throw ToolError("picture " + path + " has no pixels (" + std::to_string(width) + " x " +
                     std::to_string(height) + ")");
-  if ((int64_t)width * height > kLargestInputPixels)
+  if ((int64_t)width * height > kLargestPicturePixels)
     throw ToolError("picture " + path + " is " + std::to_string(width) + " x " + std::to_string(height) +
                     ", more than the 100 million pixels read");
   stbi_uc* pixels = stbi_load_from_memory(file.data(), (int)file.size(), &width, &height, &channels, 4);

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// Larger pictures would need gigabytes on the way to a few hundred pixels.
+constexpr int64_t kLargestPicturePixels = 100000000;
+
 struct RgbaImage {
   int width = 0;
   int height = 0;

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int32_t kLargestGifSide = 65535;
-
 void Check(SaverAnalysis* analysis, const std::string& name, bool ok, const std::string& detail) {
   analysis->checks.push_back({name, ok, detail});
 }
@@ -77,10 +75,11 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
   bool signature = analysis.gif.size() >= 3 && std::memcmp(analysis.gif.data(), "GIF", 3) == 0;
   Check(&analysis, "GIF signature", signature, signature ? "GIF" : "slot 0 does not start with GIF");
 
-  bool sizeOk = slot.width > 0 && slot.height > 0 && slot.width <= kLargestGifSide && slot.height <= kLargestGifSide;
+  bool sizeOk = slot.width > 0 && slot.height > 0 && (int64_t)slot.width * slot.height <= kLargestPicturePixels;
   if (!inside || !signature || !typeOk || !sizeOk) {
     Check(&analysis, "decodable", false,
-          !sizeOk ? "slot 0 size " + Size(slot.width, slot.height) + " is no picture size" : "not tried");
+          !sizeOk ? "slot 0 size " + Size(slot.width, slot.height) + " is no picture size this tool decodes"
+                  : "not tried");
   } else {
     analysis.layout = ReadGifLayout(analysis.gif);
     analysis.decode = DecodeAsRuntime(path, slot.width, slot.height, slot.offset, slot.size);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gif_io.h"
+#include "picture.h"
 #include "runtime_reader.h"
 #include "saver_block.h"
 
