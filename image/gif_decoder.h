@@ -11,6 +11,11 @@
 // (and when the lock fails, after the "lock error" box), 0 when the file
 // cannot be opened, the signature is not "GIF" or the minimum code size is
 // outside 2..9.
+// Also 0, without locking, when width or height is not positive, when no
+// image starts within the slot's bytes, when the image is empty, and 0 after
+// unlocking when there is no memory for the tables. Damaged data are decoded
+// as far as they go (result 1): nothing is drawn outside width x height, the
+// surface is always unlocked and the file closed.
 int DecodeGif(const char* path, LPDIRECTDRAWSURFACE surface, int32_t width, int32_t height,
               int32_t offset, int32_t size);
 
@@ -19,6 +24,7 @@ int ReadGifByte(uint32_t limit);
 // A little-endian 16-bit field from stream.
 int ReadLe16(FILE* stream);
 // The next LZW code of the current width.
+// (-1 once the data have ended, and outside a decode.)
 int ReadCode(uint32_t limit);
 
 #endif

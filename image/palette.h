@@ -11,6 +11,9 @@ extern int backgroundIndex;
 // Reads the colour table of the GIF at offset of the file at path into
 // entries (red, green, blue; flags untouched). Returns 0, or 2 when the file
 // cannot be opened (entries untouched).
+// The table is the one the pixels index: the image's local table, else the
+// global one; entries it does not cover are black, and a GIF without any
+// table gets a grey ramp over its code values.
 int LoadGifPalette(const char* path, PALETTEENTRY* entries, int32_t offset);
 
 // Sets backgroundIndex to the darkest entry (unweighted sum; the last of equals wins).

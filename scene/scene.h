@@ -18,6 +18,10 @@ struct FlyObject {
 void SeedRandom(uint32_t seed);
 int NextRandom(void);  // 0..32767
 
+// Places count objects (at most kMaxObjects) at random with the generator as it
+// stands and resets the draw order; SetupScene does this after seeding.
+void PlaceObjects(int count);
+
 // Creates the picture surfaces, places the copies, decodes the picture and
 // loads its palette; chooses the background index. Always returns 1.
 int SetupScene(void);
