@@ -13,14 +13,14 @@ namespace {
 class BuildCommand : public testing::Test {
  protected:
   void SetUp() override {
-    gif_ = MakeTestGif(spec_);
+    gif_ = MakeTestGif(recipe_);
     WriteBytes(Path("picture.gif"), gif_);
     runtime_ = ReadWholeFile(TestRuntime(), "runtime");
   }
   std::string Path(const std::string& name) const { return folder_.Path() + "/" + name; }
 
   TemporaryFolder folder_;
-  TestGifSpec spec_;
+  TestGifRecipe recipe_;
   Bytes gif_;
   Bytes runtime_;
 };
@@ -37,8 +37,8 @@ TEST_F(BuildCommand, AppendsHeaderAndGifAfterPaddedRuntime) {
 
   SaverHeader header;
   ASSERT_EQ(ParseSaverHeader(&saver[57344], &header), 1);
-  EXPECT_EQ(header.slots[0].width, spec_.width);
-  EXPECT_EQ(header.slots[0].height, spec_.height);
+  EXPECT_EQ(header.slots[0].width, recipe_.width);
+  EXPECT_EQ(header.slots[0].height, recipe_.height);
   EXPECT_EQ(header.slots[0].colorKey, 999);
   EXPECT_EQ(header.slots[0].offset, 57741);
   EXPECT_EQ(header.slots[0].size, (int32_t)gif_.size());
@@ -63,7 +63,7 @@ struct SettingsCase {
 };
 
 TEST_F(BuildCommand, SettingsReachTheHeader) {
-  TestGifSpec keyed = spec_;
+  TestGifRecipe keyed = recipe_;
   keyed.transparentIndex = 5;
   WriteBytes(Path("keyed.gif"), MakeTestGif(keyed));
   const SettingsCase cases[] = {
@@ -109,7 +109,7 @@ Bytes ProgramOf(size_t size) {
 }
 
 Bytes GifWithImageWidth(int width) {
-  Bytes gif = MakeTestGif(TestGifSpec());
+  Bytes gif = MakeTestGif(TestGifRecipe());
   size_t descriptor = 13 + 768;
   gif[descriptor + 5] = (uint8_t)width;
   gif[descriptor + 6] = (uint8_t)(width >> 8);
@@ -139,7 +139,7 @@ const RefusalCase kRefusals[] = {
      "has no pixels (0 x 12)"},
     {"truncated_gif",
      [](const std::string& f) {
-       Bytes gif = MakeTestGif(TestGifSpec());
+       Bytes gif = MakeTestGif(TestGifRecipe());
        gif.resize(gif.size() - 20);
        WriteBytes(f + "/cut.gif", gif);
      },
@@ -147,9 +147,9 @@ const RefusalCase kRefusals[] = {
      "truncated inside the image data"},
     {"small_table",
      [](const std::string& f) {
-       TestGifSpec spec;
-       spec.tableEntries = 16;
-       WriteBytes(f + "/small.gif", MakeTestGif(spec));
+       TestGifRecipe recipe;
+       recipe.tableEntries = 16;
+       WriteBytes(f + "/small.gif", MakeTestGif(recipe));
      },
      With({"--runtime", TestRuntime(), "--picture", "@/small.gif"}, {"--output", "@/out.scr"}),
      "has a 16-entry colour table; the runtime needs 256 entries"},
@@ -192,7 +192,7 @@ class BuildRefusal : public testing::TestWithParam<RefusalCase> {};
 TEST_P(BuildRefusal, OneLineNonZeroExitAndNoFileLeft) {
   const RefusalCase& c = GetParam();
   TemporaryFolder folder;
-  WriteBytes(folder.Path() + "/picture.gif", MakeTestGif(TestGifSpec()));
+  WriteBytes(folder.Path() + "/picture.gif", MakeTestGif(TestGifRecipe()));
   if (c.prepare) c.prepare(folder.Path());
   ExpectRefusal(folder.Path(), c.arguments, c.message);
 }

@@ -14,7 +14,7 @@ class ConvertCommand : public testing::Test {
     windows[0] = 'M';
     windows[1] = 'Z';
     WriteBytes(Path("other.exe"), windows);
-    WriteBytes(Path("picture.gif"), MakeTestGif(TestGifSpec()));
+    WriteBytes(Path("picture.gif"), MakeTestGif(TestGifRecipe()));
     ProcessResult run = RunTool({"build", "--runtime", Path("other.exe"), "--picture", Path("picture.gif"), "--output",
                                  Path("other.scr"), "--objects", "7", "--background", "5"});
     ASSERT_EQ(run.exitCode, 0) << run.errors;

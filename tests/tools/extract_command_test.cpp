@@ -15,22 +15,22 @@ class ExtractCommand : public testing::Test {
 TEST_F(ExtractCommand, GivesTheGifsIndicesAndPalette) {
   for (bool interlace : {false, true}) {
     SCOPED_TRACE(interlace ? "interlaced" : "rows in order");
-    TestGifSpec spec;
-    spec.width = 61;  // an odd width, and tall enough for every interlace pass
-    spec.height = 37;
-    spec.interlace = interlace;
-    Bytes gif = MakeTestGif(spec);
+    TestGifRecipe recipe;
+    recipe.width = 61;  // an odd width, and tall enough for every interlace pass
+    recipe.height = 37;
+    recipe.interlace = interlace;
+    Bytes gif = MakeTestGif(recipe);
     WriteBytes(Path("picture.gif"), gif);
     BuildTestSaver(Path("picture.gif"), Path("saver.scr"), {});
     ProcessResult run = RunTool({"extract", Path("saver.scr"), Path("out.bmp")});
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     IndexedPicture extracted = DecodeBmp8(ReadWholeFile(Path("out.bmp"), "extracted"));
     IndexedPicture expected = DecodeFirstImage(gif);
-    ASSERT_EQ(extracted.width, spec.width);
-    ASSERT_EQ(extracted.height, spec.height);
-    for (int y = 0; y < spec.height; y++)
-      for (int x = 0; x < spec.width; x++)
-        ASSERT_EQ(extracted.indices[y * spec.width + x], TestGifPixel(spec, x, y)) << "pixel " << x << "," << y;
+    ASSERT_EQ(extracted.width, recipe.width);
+    ASSERT_EQ(extracted.height, recipe.height);
+    for (int y = 0; y < recipe.height; y++)
+      for (int x = 0; x < recipe.width; x++)
+        ASSERT_EQ(extracted.indices[y * recipe.width + x], TestGifPixel(recipe, x, y)) << "pixel " << x << "," << y;
     EXPECT_EQ(extracted.palette, expected.palette);
   }
 }
@@ -46,7 +46,7 @@ TEST_F(ExtractCommand, SampleQuillDecodesAsGiflibDecodesIt) {
 }
 
 TEST_F(ExtractCommand, Refusals) {
-  WriteBytes(Path("picture.gif"), MakeTestGif(TestGifSpec()));
+  WriteBytes(Path("picture.gif"), MakeTestGif(TestGifRecipe()));
   BuildTestSaver(Path("picture.gif"), Path("saver.scr"), {});
   Bytes broken = ReadWholeFile(Path("saver.scr"), "saver");
   broken[57344 + 22 + 20] = 'x';  // slot 0 type

@@ -40,7 +40,7 @@ TEST(RuntimeGifEncoder, GiflibDecodesWhatWasEncoded) {
 
 struct SubsetCase {
   const char* name;
-  TestGifSpec spec;
+  TestGifRecipe recipe;
   const char* problem;  // a part of the first problem, or "" for none
 };
 
@@ -50,7 +50,7 @@ class RuntimeSubset : public testing::TestWithParam<SubsetCase> {};
 
 TEST_P(RuntimeSubset, NamesWhatTheRuntimeWouldMisread) {
   const SubsetCase& c = GetParam();
-  GifLayout layout = ReadGifLayout(MakeTestGif(c.spec));
+  GifLayout layout = ReadGifLayout(MakeTestGif(c.recipe));
   ASSERT_EQ(layout.problem, "");
   std::vector<std::string> problems = RuntimeReadingProblems(layout);
   if (std::string(c.problem).empty()) {
@@ -61,33 +61,33 @@ TEST_P(RuntimeSubset, NamesWhatTheRuntimeWouldMisread) {
   }
 }
 
-TestGifSpec Spec(void (*change)(TestGifSpec&)) {
-  TestGifSpec spec;
-  change(spec);
-  return spec;
+TestGifRecipe Recipe(void (*change)(TestGifRecipe&)) {
+  TestGifRecipe recipe;
+  change(recipe);
+  return recipe;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RuntimeSubset,
     testing::Values(
-        SubsetCase{"plain", TestGifSpec(), ""},
-        SubsetCase{"interlaced", Spec([](TestGifSpec& s) { s.interlace = true; }), ""},
-        SubsetCase{"comment", Spec([](TestGifSpec& s) { s.comment = "made here"; }), ""},
-        SubsetCase{"transparency", Spec([](TestGifSpec& s) { s.transparentIndex = 5; }), ""},
-        SubsetCase{"small_table", Spec([](TestGifSpec& s) { s.tableEntries = 16; }), "16-entry colour table"},
-        SubsetCase{"no_table", Spec([](TestGifSpec& s) {
+        SubsetCase{"plain", TestGifRecipe(), ""},
+        SubsetCase{"interlaced", Recipe([](TestGifRecipe& s) { s.interlace = true; }), ""},
+        SubsetCase{"comment", Recipe([](TestGifRecipe& s) { s.comment = "made here"; }), ""},
+        SubsetCase{"transparency", Recipe([](TestGifRecipe& s) { s.transparentIndex = 5; }), ""},
+        SubsetCase{"small_table", Recipe([](TestGifRecipe& s) { s.tableEntries = 16; }), "16-entry colour table"},
+        SubsetCase{"no_table", Recipe([](TestGifRecipe& s) {
                                        s.globalTable = false;
                                        s.localTable = true;  // giflib needs some table
                                      }), "no global colour table"},
-        SubsetCase{"local_table", Spec([](TestGifSpec& s) { s.localTable = true; }), "local colour table"},
-        SubsetCase{"comma_in_comment", Spec([](TestGifSpec& s) { s.comment = "one, two"; }), "0x2C"}),
+        SubsetCase{"local_table", Recipe([](TestGifRecipe& s) { s.localTable = true; }), "local colour table"},
+        SubsetCase{"comma_in_comment", Recipe([](TestGifRecipe& s) { s.comment = "one, two"; }), "0x2C"}),
     [](const testing::TestParamInfo<SubsetCase>& info) { return info.param.name; });
 
 TEST(GifLayoutReader, TransparentIndexAndExtensionsBeforeTheImage) {
-  TestGifSpec spec;
-  spec.transparentIndex = 200;
-  spec.comment = "x";
-  GifLayout layout = ReadGifLayout(MakeTestGif(spec));
+  TestGifRecipe recipe;
+  recipe.transparentIndex = 200;
+  recipe.comment = "x";
+  GifLayout layout = ReadGifLayout(MakeTestGif(recipe));
   EXPECT_EQ(layout.transparentIndex, 200);
   EXPECT_EQ(layout.extensionCount, 2);
   EXPECT_EQ(layout.version, "89a");
@@ -96,7 +96,7 @@ TEST(GifLayoutReader, TransparentIndexAndExtensionsBeforeTheImage) {
 TEST(GifLayoutReader, BrokenInput) {
   EXPECT_EQ(ReadGifLayout(Bytes{0x89, 'P', 'N', 'G'}).problem, "not a GIF (no GIF signature)");
   EXPECT_EQ(ReadGifLayout(Bytes()).problem, "not a GIF (no GIF signature)");
-  Bytes gif = MakeTestGif(TestGifSpec());
+  Bytes gif = MakeTestGif(TestGifRecipe());
   Bytes head(gif.begin(), gif.begin() + 10);
   EXPECT_EQ(ReadGifLayout(head).problem, "truncated inside the screen descriptor");
   Bytes cut(gif.begin(), gif.begin() + 13 + 768 + 10 + 5);
@@ -108,13 +108,13 @@ TEST(GifLayoutReader, BrokenInput) {
 }
 
 TEST(GifLayoutReader, InterlacedRowsComeBackInPlace) {
-  TestGifSpec spec;
-  spec.interlace = true;
-  spec.height = 20;
-  IndexedPicture decoded = DecodeFirstImage(MakeTestGif(spec));
-  for (int y = 0; y < spec.height; y++)
-    for (int x = 0; x < spec.width; x++)
-      ASSERT_EQ(decoded.indices[(size_t)y * spec.width + x], TestGifPixel(spec, x, y)) << x << "," << y;
+  TestGifRecipe recipe;
+  recipe.interlace = true;
+  recipe.height = 20;
+  IndexedPicture decoded = DecodeFirstImage(MakeTestGif(recipe));
+  for (int y = 0; y < recipe.height; y++)
+    for (int x = 0; x < recipe.width; x++)
+      ASSERT_EQ(decoded.indices[(size_t)y * recipe.width + x], TestGifPixel(recipe, x, y)) << x << "," << y;
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 class InspectCommand : public testing::Test {
  protected:
   void SetUp() override {
-    WriteBytes(Path("picture.gif"), MakeTestGif(spec_));
+    WriteBytes(Path("picture.gif"), MakeTestGif(recipe_));
     BuildTestSaver(Path("picture.gif"), Path("saver.scr"), {"--objects", "12", "--key", "7", "--background", "3"});
     saver_ = ReadWholeFile(Path("saver.scr"), "saver");
   }
@@ -23,7 +23,7 @@ class InspectCommand : public testing::Test {
   }
 
   TemporaryFolder folder_;
-  TestGifSpec spec_;
+  TestGifRecipe recipe_;
   Bytes saver_;
 };
 
@@ -99,10 +99,10 @@ TEST_F(InspectCommand, AcceptedSaverShowsItsPicture) {
   std::map<std::string, std::string> lines = ReportLines(run.output);
   std::set<uint8_t> used;
   int keyPixels = 0;
-  for (int y = 0; y < spec_.height; y++) {
-    for (int x = 0; x < spec_.width; x++) {
-      used.insert(TestGifPixel(spec_, x, y));
-      keyPixels += TestGifPixel(spec_, x, y) == 7;
+  for (int y = 0; y < recipe_.height; y++) {
+    for (int x = 0; x < recipe_.width; x++) {
+      used.insert(TestGifPixel(recipe_, x, y));
+      keyPixels += TestGifPixel(recipe_, x, y) == 7;
     }
   }
   EXPECT_EQ(lines["check decodable"], "ok (decoded 16 x 12)");

@@ -84,13 +84,13 @@ TEST_F(PictureBuild, FewColoursComeBackExactlyInEveryFormat) {
 }
 
 TEST_F(PictureBuild, GifFirstFrameIsConvertedFromAnyTable) {
-  TestGifSpec spec;
-  spec.tableEntries = 16;  // not a GIF the runtime takes as it is
-  WriteBytes(Path("small.gif"), MakeTestGif(spec));
+  TestGifRecipe recipe;
+  recipe.tableEntries = 16;  // not a GIF the runtime takes as it is
+  WriteBytes(Path("small.gif"), MakeTestGif(recipe));
   ProcessResult run = Build("small.gif");
   ASSERT_EQ(run.exitCode, 0) << run.errors;
   IndexedPicture extracted = Extract();
-  IndexedPicture original = DecodeFirstImage(MakeTestGif(spec));
+  IndexedPicture original = DecodeFirstImage(MakeTestGif(recipe));
   for (size_t i = 0; i < original.indices.size(); i++)
     ASSERT_EQ(extracted.palette[extracted.indices[i]], original.palette[original.indices[i]]) << "pixel " << i;
 }
@@ -280,7 +280,7 @@ TEST_P(PictureBuildRefusal, OneLineNonZeroExitAndNoFileLeft) {
   const PictureRefusal& c = GetParam();
   TemporaryFolder folder;
   WritePicture(folder.Path() + "/p.png", FewColours(20, 10));
-  WriteBytes(folder.Path() + "/p.gif", MakeTestGif(TestGifSpec()));
+  WriteBytes(folder.Path() + "/p.gif", MakeTestGif(TestGifRecipe()));
   if (c.prepare) c.prepare(folder.Path());
   ExpectRefusal(folder.Path(), c.options, c.message);
 }

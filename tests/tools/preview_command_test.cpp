@@ -92,7 +92,7 @@ TEST_F(PreviewCommand, RecordsEverySecondFrameOfTheShow) {
 }
 
 TEST_F(PreviewCommand, Refusals) {
-  WriteBytes(Path("picture.gif"), MakeTestGif(TestGifSpec()));
+  WriteBytes(Path("picture.gif"), MakeTestGif(TestGifRecipe()));
   BuildTestSaver(Path("picture.gif"), Path("saver.scr"), {});
   Bytes broken = ReadWholeFile(Path("saver.scr"), "saver");
   broken[57344] = 'q';

@@ -51,8 +51,8 @@ std::set<std::string> FolderEntries(const std::string& folder) {
   return names;
 }
 
-uint8_t TestGifPixel(const TestGifSpec& spec, int x, int y) {
-  return (uint8_t)((x + 3 * y) % spec.tableEntries);
+uint8_t TestGifPixel(const TestGifRecipe& recipe, int x, int y) {
+  return (uint8_t)((x + 3 * y) % recipe.tableEntries);
 }
 
 static int Collect(GifFileType* gif, const GifByteType* bytes, int count) {
@@ -61,33 +61,33 @@ static int Collect(GifFileType* gif, const GifByteType* bytes, int count) {
   return count;
 }
 
-Bytes MakeTestGif(const TestGifSpec& spec) {
+Bytes MakeTestGif(const TestGifRecipe& recipe) {
   Bytes out;
   int error = 0;
   GifFileType* gif = EGifOpen(&out, Collect, &error);
   if (gif == nullptr) throw std::runtime_error("EGifOpen failed");
-  std::vector<GifColorType> colors(spec.tableEntries);
-  for (int i = 0; i < spec.tableEntries; i++)
+  std::vector<GifColorType> colors(recipe.tableEntries);
+  for (int i = 0; i < recipe.tableEntries; i++)
     colors[i] = {(GifByteType)i, (GifByteType)(255 - i), (GifByteType)(7 * i % 256)};
-  ColorMapObject* map = GifMakeMapObject(spec.tableEntries, colors.data());
-  if (!spec.comment.empty() || spec.transparentIndex >= 0) EGifSetGifVersion(gif, true);
-  bool ok = EGifPutScreenDesc(gif, spec.width, spec.height, 8, 0, spec.globalTable ? map : nullptr) == GIF_OK;
-  if (!spec.comment.empty()) ok = ok && EGifPutComment(gif, spec.comment.c_str()) == GIF_OK;
-  if (spec.transparentIndex >= 0) {
-    GraphicsControlBlock control = {DISPOSAL_UNSPECIFIED, false, 0, spec.transparentIndex};
+  ColorMapObject* map = GifMakeMapObject(recipe.tableEntries, colors.data());
+  if (!recipe.comment.empty() || recipe.transparentIndex >= 0) EGifSetGifVersion(gif, true);
+  bool ok = EGifPutScreenDesc(gif, recipe.width, recipe.height, 8, 0, recipe.globalTable ? map : nullptr) == GIF_OK;
+  if (!recipe.comment.empty()) ok = ok && EGifPutComment(gif, recipe.comment.c_str()) == GIF_OK;
+  if (recipe.transparentIndex >= 0) {
+    GraphicsControlBlock control = {DISPOSAL_UNSPECIFIED, false, 0, recipe.transparentIndex};
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
   }
-  ok = ok && EGifPutImageDesc(gif, 0, 0, spec.width, spec.height, spec.interlace,
-                              spec.localTable ? map : nullptr) == GIF_OK;
-  std::vector<GifPixelType> row(spec.width);
+  ok = ok && EGifPutImageDesc(gif, 0, 0, recipe.width, recipe.height, recipe.interlace,
+                              recipe.localTable ? map : nullptr) == GIF_OK;
+  std::vector<GifPixelType> row(recipe.width);
   static const int kStart[4] = {0, 4, 2, 1};
   static const int kStep[4] = {8, 8, 4, 2};
-  for (int pass = 0; pass < (spec.interlace ? 4 : 1); pass++) {
-    for (int y = spec.interlace ? kStart[pass] : 0; y < spec.height; y += spec.interlace ? kStep[pass] : 1) {
-      for (int x = 0; x < spec.width; x++) row[x] = TestGifPixel(spec, x, y);
-      ok = ok && EGifPutLine(gif, row.data(), spec.width) == GIF_OK;
+  for (int pass = 0; pass < (recipe.interlace ? 4 : 1); pass++) {
+    for (int y = recipe.interlace ? kStart[pass] : 0; y < recipe.height; y += recipe.interlace ? kStep[pass] : 1) {
+      for (int x = 0; x < recipe.width; x++) row[x] = TestGifPixel(recipe, x, y);
+      ok = ok && EGifPutLine(gif, row.data(), recipe.width) == GIF_OK;
     }
   }
   GifFreeMapObject(map);

@@ -26,7 +26,7 @@ bool SaversRun();
 std::set<std::string> FolderEntries(const std::string& folder);
 
 // What a GIF made by MakeTestGif looks like.
-struct TestGifSpec {
+struct TestGifRecipe {
   int width = 16;
   int height = 12;
   int tableEntries = 256;       // global table size (2..256, a power of two)
@@ -37,11 +37,11 @@ struct TestGifSpec {
   int transparentIndex = -1;    // a graphic control extension when >= 0
 };
 
-// A GIF per spec whose pixel (x, y) is (x + 3 y) modulo the table size and
+// A GIF per recipe whose pixel (x, y) is (x + 3 y) modulo the table size and
 // whose colour i is (i, 255 - i, 7 i mod 256); written with giflib directly.
-Bytes MakeTestGif(const TestGifSpec& spec);
+Bytes MakeTestGif(const TestGifRecipe& recipe);
 
-uint8_t TestGifPixel(const TestGifSpec& spec, int x, int y);
+uint8_t TestGifPixel(const TestGifRecipe& recipe, int x, int y);
 
 void WriteBytes(const std::string& path, const Bytes& bytes);
 
@@ -52,7 +52,7 @@ int32_t Int32At(const Bytes& bytes, size_t at);
 // "name: value" lines of voq-make's text reports.
 std::map<std::string, std::string> ReportLines(const std::string& text);
 
-// Builds a saver of spec's GIF through the real tool (the --picture form);
+// Builds a saver of recipe's GIF through the real tool (the --picture form);
 // extra options follow. Fails the test when the tool fails.
 void BuildTestSaver(const std::string& gifPath, const std::string& saverPath,
                     const std::vector<std::string>& extra);
