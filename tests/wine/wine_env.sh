@@ -1,46 +1,196 @@
 # Source this: functions that run our Windows build under Wine on a private
-# Xvfb, with a fresh prefix inside the build folder. Every process started
-# here is ended by its id in wine_env_stop.
+# Xvfb, with a prefix of our own inside the build folder. Every process
+# started here is ended by its id (or, for the programs inside the prefix, by
+# that prefix's own server) in wine_env_stop.
 #
-#   wine_env_start DISPLAY_NUMBER PREFIX_DIR   starts Xvfb and wineserver, makes the prefix
-#   wine_run SECONDS exe args...               runs under wine64, bounded; returns its exit code
-#   wine_env_stop                              ends wineserver and Xvfb
+#   wine_prefix_create PREFIX_DIR          makes a new prefix (about 15 s)
+#   wine_env_start DISPLAY|auto PREFIX_DIR starts Xvfb and the wineserver,
+#                                          makes the prefix if it is not ready
+#   wine_desktop_up                        brings up the virtual desktop; the
+#                                          runs after it then log only themselves
+#   wine_run SECONDS exe args...           runs under wine64, bounded; its exit code
+#   wine_start LOG exe args...             starts in the background (WINE_PID);
+#                                          standard output and error go to LOG
+#   wine_wait SECONDS [PID]                waits for it; its exit code, 124 on timeout
+#   wait_until SECONDS command...          polls every 0.1 s until command succeeds
+#   wine_env_stop                          ends every program of the prefix,
+#                                          the wineserver and Xvfb
+#   wine_env_reap PREFIX_DIR               ends what a session of that prefix
+#                                          left behind when it was killed
 
 WINE64=${WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+WINE_ENV_READY_MARK=.voq-ready
 
-wine_env_start() {
-  local display_number=$1
-  export WINEPREFIX=$2
-  export WINEDEBUG=${WINEDEBUG:--all}
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  export DISPLAY=:$display_number
-  Xvfb ":$display_number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  WINE_ENV_XVFB_PID=$!
-  local i
-  for i in $(seq 1 50); do
-    xdpyinfo -display ":$display_number" >/dev/null 2>&1 && break
+# Mono and Gecko would ask to be downloaded; the menu builder would write
+# desktop entries into the home folder; the browser would leave the sandbox.
+_wine_env_overrides="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d"
+
+wait_until() {
+  local seconds=$1
+  shift
+  local deadline=$((SECONDS + seconds))
+  while :; do
+    "$@" && return 0
+    [ "$SECONDS" -ge "$deadline" ] && break
     sleep 0.1
   done
-  if ! xdpyinfo -display ":$display_number" >/dev/null 2>&1; then
-    echo "wine_env: Xvfb did not start on :$display_number" >&2
-    return 1
-  fi
-  if [ ! -f "$WINEPREFIX/.voq-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    timeout 120 "$WINE64" wineboot -i >/dev/null 2>&1
+  "$@"
+}
+
+_wine_env_display_up() {
+  xdpyinfo -display ":$1" >/dev/null 2>&1
+}
+
+_wine_env_pid_alive() {
+  kill -0 "$1" 2>/dev/null
+}
+
+_wine_env_pid_gone() {
+  ! kill -0 "$1" 2>/dev/null
+}
+
+# Starts Xvfb on display number $1; fails if the number is taken or the server
+# does not come up within 10 s.
+_wine_env_start_xvfb() {
+  local number=$1
+  [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && return 1
+  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  WINE_ENV_XVFB_PID=$!
+  _wine_env_record Xvfb "$WINE_ENV_XVFB_PID"
+  local deadline=$((SECONDS + 10))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    if ! _wine_env_pid_alive "$WINE_ENV_XVFB_PID"; then
+      wait "$WINE_ENV_XVFB_PID" 2>/dev/null
+      WINE_ENV_XVFB_PID=
+      return 1
+    fi
+    _wine_env_display_up "$number" && return 0
+    sleep 0.1
+  done
+  kill "$WINE_ENV_XVFB_PID" 2>/dev/null
+  wait "$WINE_ENV_XVFB_PID" 2>/dev/null
+  WINE_ENV_XVFB_PID=
+  return 1
+}
+
+# The first free display from a random point in 200..399, so that parallel
+# runs rarely race for the same number; a lost race just tries the next one.
+_wine_env_start_free_xvfb() {
+  local start=$((200 + RANDOM % 200)) i number
+  for i in $(seq 0 199); do
+    number=$((200 + (start - 200 + i) % 200))
+    if _wine_env_start_xvfb "$number"; then
+      WINE_ENV_DISPLAY_NUMBER=$number
+      return 0
+    fi
+  done
+  return 1
+}
+
+_wine_env_exports() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-$_wine_env_overrides}
+}
+
+# Makes a new prefix at $1 (any old one there is removed). Needs DISPLAY.
+wine_prefix_create() {
+  local prefix=$1
+  (
+    _wine_env_exports "$prefix"
+    export WINEDEBUG=-all
+    rm -rf "$prefix"
+    mkdir -p "$prefix" || exit 1
+    timeout --kill-after=5 180 "$WINE64" wineboot -i >/dev/null 2>&1 || {
+      echo "wine_env: wineboot -i failed in $prefix" >&2
+      exit 1
+    }
     # DirectDraw on Xvfb needs the GDI renderer and a virtual desktop of the
     # saver's size; without the desktop the 8-bit mode switch is refused.
-    timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
-    timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-    timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 640x480 /f >/dev/null 2>&1
-    timeout 60 "$WINESERVER" -w
-    touch "$WINEPREFIX/.voq-ready"
+    local key value
+    for key in 'HKCU\Software\Wine\Direct3D|renderer|gdi' \
+               'HKCU\Software\Wine\Explorer|Desktop|Default' \
+               'HKCU\Software\Wine\Explorer\Desktops|Default|640x480'; do
+      IFS='|' read -r key name value <<<"$key"
+      timeout --kill-after=5 60 "$WINE64" reg add "$key" /v "$name" /t REG_SZ /d "$value" /f \
+        >/dev/null 2>&1 || {
+        echo "wine_env: could not set $key\\$name" >&2
+        exit 1
+      }
+    done
+    # The registry reaches the disk only when the server ends.
+    timeout --kill-after=5 60 "$WINESERVER" -k >/dev/null 2>&1
+    timeout --kill-after=5 60 "$WINESERVER" -w
+    "$WINE64" --version >"$prefix/$WINE_ENV_READY_MARK"
+  )
+}
+
+wine_prefix_ready() {
+  [ -f "$1/$WINE_ENV_READY_MARK" ]
+}
+
+# A session that is killed outright (a test timing out) cannot clean up; the
+# ids of what it started, kept beside the prefix, let wine_env_reap do it.
+_wine_env_record() {
+  [ -n "${WINEPREFIX:-}" ] && echo "$2 $1" >>"${WINEPREFIX%/}.pids"
+}
+
+wine_env_reap() {
+  local list="${1%/}.pids" pid name
+  if [ -f "$list" ]; then
+    while read -r pid name; do
+      # Only if the id still belongs to the program that was started.
+      [[ "$(cat "/proc/$pid/comm" 2>/dev/null)" == "$name"* ]] && kill -9 "$pid" 2>/dev/null
+    done <"$list"
+    rm -f "$list"
   fi
-  # One server for all runs of this session is much faster.
-  "$WINESERVER" -p >/dev/null 2>&1 &
+  [ -d "$1" ] && WINEPREFIX=$1 timeout --kill-after=5 20 "$WINESERVER" -k >/dev/null 2>&1
+  return 0
+}
+
+wine_env_start() {
+  local display_number=$1 prefix=$2
+  _wine_env_exports "$prefix"
+  if [ -z "$display_number" ] || [ "$display_number" = auto ]; then
+    _wine_env_start_free_xvfb || {
+      echo "wine_env: found no free display for Xvfb" >&2
+      return 1
+    }
+  else
+    _wine_env_start_xvfb "$display_number" || {
+      echo "wine_env: Xvfb did not start on :$display_number" >&2
+      return 1
+    }
+    WINE_ENV_DISPLAY_NUMBER=$display_number
+  fi
+  export DISPLAY=:$WINE_ENV_DISPLAY_NUMBER
+  if ! wine_prefix_ready "$prefix"; then
+    wine_prefix_create "$prefix" || {
+      wine_env_stop
+      return 1
+    }
+  fi
+  # One server for all runs of this session is much faster; -f keeps it in
+  # the foreground so that its id is ours to end.
+  "$WINESERVER" -f -p >/dev/null 2>&1 &
   WINE_ENV_SERVER_PID=$!
+  _wine_env_record wineserver "$WINE_ENV_SERVER_PID"
+}
+
+_wine_env_desktop_shown() {
+  xdotool search --name ' - Wine desktop$' >/dev/null 2>&1
+}
+
+# The first program that asks for the desktop window starts the desktop
+# process, which then stays until the server ends.
+wine_desktop_up() {
+  WINEDEBUG=-all timeout --kill-after=5 60 "$WINE64" rundll32.exe user32.dll,GetDesktopWindow \
+    >/dev/null 2>&1
+  wait_until 20 _wine_env_desktop_shown || {
+    echo "wine_env: the virtual desktop did not appear" >&2
+    return 1
+  }
 }
 
 wine_run() {
@@ -49,11 +199,42 @@ wine_run() {
   timeout --kill-after=5 "$seconds" "$WINE64" "$@"
 }
 
+wine_start() {
+  local log=$1
+  shift
+  "$WINE64" "$@" >"$log" 2>&1 &
+  WINE_PID=$!
+}
+
+wine_wait() {
+  local seconds=$1 pid=${2:-$WINE_PID}
+  if wait_until "$seconds" _wine_env_pid_gone "$pid"; then
+    wait "$pid" 2>/dev/null
+    return $?
+  fi
+  return 124
+}
+
 wine_env_stop() {
-  "$WINESERVER" -k >/dev/null 2>&1
-  [ -n "${WINE_ENV_SERVER_PID:-}" ] && kill "$WINE_ENV_SERVER_PID" 2>/dev/null
-  [ -n "${WINE_ENV_XVFB_PID:-}" ] && kill "$WINE_ENV_XVFB_PID" 2>/dev/null
-  wait 2>/dev/null
+  if [ -n "${WINE_ENV_SERVER_PID:-}" ] || [ -n "${WINEPREFIX:-}" ]; then
+    # Ends every program of this prefix, then the server itself.
+    timeout --kill-after=5 20 "$WINESERVER" -k >/dev/null 2>&1
+  fi
+  if [ -n "${WINE_ENV_SERVER_PID:-}" ]; then
+    wait_until 10 _wine_env_pid_gone "$WINE_ENV_SERVER_PID" ||
+      kill -9 "$WINE_ENV_SERVER_PID" 2>/dev/null
+    wait "$WINE_ENV_SERVER_PID" 2>/dev/null
+  fi
+  if [ -n "${WINE_PID:-}" ] && _wine_env_pid_alive "$WINE_PID"; then
+    kill -9 "$WINE_PID" 2>/dev/null
+    wait "$WINE_PID" 2>/dev/null
+  fi
+  if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null
+  fi
+  [ -n "${WINEPREFIX:-}" ] && rm -f "${WINEPREFIX%/}.pids"
   WINE_ENV_SERVER_PID=
   WINE_ENV_XVFB_PID=
+  WINE_PID=
 }
