@@ -11,8 +11,6 @@ namespace {
 
 uint32_t Pack(const uint8_t* rgb) { return (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2]; }
 
-int ColourSum(const Rgb& c) { return c.red + c.green + c.blue; }
-
 int64_t Distance(const Rgb& a, const Rgb& b) {
   int dr = a.red - b.red, dg = a.green - b.green, db = a.blue - b.blue;
   return (int64_t)dr * dr + (int64_t)dg * dg + (int64_t)db * db;
@@ -153,18 +151,13 @@ QuantisedPicture Quantise(const RgbaImage& image, const QuantiseSettings& settin
     QuantiseWithLibimagequant(rgba, image.width, image.height, transparent, settings.dither, &out);
   }
 
-  // The entries no pixel uses repeat the darkest colour in use, so that the
-  // darkest-entry search picks a colour of the picture. The key's colour is
-  // never shown; it gets that colour too.
+  // Entries no pixel uses, and the key's (never shown), are black: with room
+  // in the palette the darkest-entry background is black, apart from every
+  // colour of a picture with few colours.
   std::vector<bool> used(256, false);
   for (uint8_t index : out.picture.indices) used[index] = true;
-  int darkest = -1;
   for (int i = 0; i < 256; i++)
-    if (used[i] && i != out.transparentIndex &&
-        (darkest < 0 || ColourSum(out.picture.palette[i]) < ColourSum(out.picture.palette[darkest])))
-      darkest = i;
-  for (int i = 0; i < 256; i++)
-    if (!used[i] || i == out.transparentIndex) out.picture.palette[i] = out.picture.palette[darkest];
+    if (!used[i] || i == out.transparentIndex) out.picture.palette[i] = Rgb();
 
   if (settings.key == KeyMode::kIndex) {
     SwapEntries(&out, out.transparentIndex, settings.keyIndex);
