@@ -17,6 +17,14 @@ static bool HasVariable(const char* name) {
   return value != NULL && value[0] != 0;
 }
 
+// True when the environment names no display at all, so nothing can be shown.
+static bool HeadlessByName(void) {
+  const char* driver = getenv("SDL_VIDEODRIVER");
+  if (driver != NULL && strcmp(driver, "dummy") == 0) return true;
+  return !HasVariable("SDL_VIDEODRIVER") && !HasVariable("DISPLAY") &&
+         !HasVariable("WAYLAND_DISPLAY");
+}
+
 bool StartVideo(void) {
   if (videoState == kVideoNotTried) {
     // Ctrl+C and kill must end the process as they would without SDL.
@@ -25,8 +33,7 @@ bool StartVideo(void) {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // Named no display at all: headless at once, rather than letting SDL
     // probe for one (and take over a console's screen if it finds it).
-    if (!HasVariable("SDL_VIDEODRIVER") && !HasVariable("DISPLAY") &&
-        !HasVariable("WAYLAND_DISPLAY"))
+    if (HeadlessByName() && !HasVariable("SDL_VIDEODRIVER"))
       SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (started) {
@@ -55,7 +62,8 @@ void PlatformEchoMessage(const char* caption, const char* text) {
 
 int WINAPI MessageBoxA(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT) {
   PlatformEchoMessage(lpCaption, lpText);
-  if (PlatformHasDisplay()) {
+  // A headless box is only its echo; it need not start the video for that.
+  if (!(videoState == kVideoNotTried && HeadlessByName()) && PlatformHasDisplay()) {
     // Windows' caption for a box given none.
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, lpCaption != NULL ? lpCaption : "Error",
                              lpText != NULL ? lpText : "", platformWindow.sdl);
