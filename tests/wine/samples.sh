@@ -4,6 +4,10 @@
 # its transparent colour, and moves.
 source "$(dirname "$0")/testlib.sh"
 
+_eight_colours_seen() {
+  [ "$(wc -w <<<"$SEEN_RGBS")" -ge 8 ]
+}
+
 # run_sample NAME BACKGROUND KEY [voq-make build options]: BACKGROUND and KEY
 # as the saver will use them (an index or "darkest"; an index or "none").
 run_sample() {
@@ -23,24 +27,11 @@ run_sample() {
 
   # Over a few screenshots: only the table's colours (never the key's), and
   # copies big enough to show several of them.
-  local n shot seen=" " rgb count=0
-  for n in $(seq 1 40); do
-    shot=$WORK/shot$n.png
-    screenshot "$shot"
-    "$PYTHON" "$VOQ_WINE_DIR/shots.py" only "$shot" "$BACKGROUND_RGB" "${PICTURE_RGBS[@]}" >&2 ||
-      fail "a colour outside $name.gif's table (or its transparent colour) is on the screen"
-    for rgb in $(colours "$shot" | cut -d' ' -f1); do
-      [ "$rgb" = "$BACKGROUND_RGB" ] || [[ "$seen" == *" $rgb "* ]] || {
-        seen="$seen$rgb "
-        count=$((count + 1))
-      }
-    done
-    [ "$count" -ge 8 ] && break
-    sleep 0.2
-  done
-  [ "$count" -ge 8 ] || fail "only $count of $name.gif's colours appeared in $n screenshots"
-  [ "$("$PYTHON" "$VOQ_WINE_DIR/shots.py" differ "$SHOW_SHOT" "$shot")" -gt 0 ] ||
-    fail "the screen did not change"
+  watch_colours _eight_colours_seen "a colour outside $name.gif's table (or its transparent colour)" ||
+    fail "only these of $name.gif's colours appeared:$SEEN_RGBS"
+  wait_until 10 _screen_changed || fail "the screen did not change for 10 s"
+  local count
+  count=$(wc -w <<<"$SEEN_RGBS")
   note "$count of the picture's colours on background $BACKGROUND_RGB"
   xdotool key space
   expect_exit 10 0 "the $name saver"

@@ -19,38 +19,24 @@ case_fullscreen_window() {
   expect_exit 10 0 "the saver"
 }
 
+_all_quadrants_seen() {
+  local rgb
+  for rgb in "${PICTURE_RGBS[@]}"; do
+    [[ "$SEEN_RGBS" == *" $rgb "* ]] || return 1
+  done
+}
+
 # Every screenshot holds only the background and the picture's colours (any
 # other palette entry, or a colour conversion, would show up), and over a few
 # frames all four quadrant colours appear.
 case_show_colours() {
   start_session
   start_show /s
-  local seen=" " n shot rgb
-  for n in $(seq 1 60); do
-    shot=$WORK/colours$n.png
-    screenshot "$shot"
-    "$PYTHON" "$VOQ_WINE_DIR/shots.py" only "$shot" "$BACKGROUND_RGB" "${PICTURE_RGBS[@]}" >&2 ||
-      fail "a colour that is not the picture's nor the background's is on the screen"
-    for rgb in $(colours "$shot" | cut -d' ' -f1); do
-      [[ "$seen" == *" $rgb "* ]] || seen="$seen$rgb "
-    done
-    local missing=0
-    for rgb in "${PICTURE_RGBS[@]}"; do
-      [[ "$seen" == *" $rgb "* ]] || missing=1
-    done
-    [ "$missing" -eq 0 ] && break
-    rm -f "$shot"
-    sleep 0.2
-  done
-  [ "$missing" -eq 0 ] || fail "picture colours seen in $n screenshots: $seen; expected ${PICTURE_RGBS[*]}"
-  note "colours on the screen: $seen(background $BACKGROUND_RGB)"
+  watch_colours _all_quadrants_seen "a colour that is not the picture's nor the background's" ||
+    fail "picture colours seen:$SEEN_RGBS; expected ${PICTURE_RGBS[*]}"
+  note "colours on the screen:$SEEN_RGBS(background $BACKGROUND_RGB)"
   xdotool key space
   expect_exit 10 0 "the saver"
-}
-
-_screen_changed() {
-  screenshot "$WORK/later.png"
-  [ "$("$PYTHON" "$VOQ_WINE_DIR/shots.py" differ "$SHOW_SHOT" "$WORK/later.png")" -gt 0 ]
 }
 
 case_show_moves() {

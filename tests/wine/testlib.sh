@@ -240,6 +240,34 @@ run_show() {
   note "show on the screen ($*)"
 }
 
+# watch_colours ENOUGH WHAT: screenshots of the running show, a moment apart
+# (40 at most), until the command ENOUGH succeeds. Each must hold only
+# BACKGROUND_RGB and PICTURE_RGBS, or the test fails saying that WHAT is on
+# the screen. SEEN_RGBS collects the colours other than the background
+# (" r,g,b r,g,b ").
+watch_colours() {
+  local enough=$1 what=$2 n rgb shot
+  SEEN_RGBS=" "
+  for n in $(seq 1 40); do
+    shot=$WORK/colours$n.png
+    screenshot "$shot"
+    "$PYTHON" "$VOQ_WINE_DIR/shots.py" only "$shot" "$BACKGROUND_RGB" "${PICTURE_RGBS[@]}" >&2 ||
+      fail "$what is on the screen"
+    for rgb in $(colours "$shot" | cut -d' ' -f1); do
+      [ "$rgb" = "$BACKGROUND_RGB" ] || [[ "$SEEN_RGBS" == *" $rgb "* ]] || SEEN_RGBS="$SEEN_RGBS$rgb "
+    done
+    "$enough" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# The screen now differs from SHOW_SHOT; the new screenshot is later.png.
+_screen_changed() {
+  screenshot "$WORK/later.png"
+  [ "$("$PYTHON" "$VOQ_WINE_DIR/shots.py" differ "$SHOW_SHOT" "$WORK/later.png")" -gt 0 ]
+}
+
 # Fails if the saver ended; used after inputs that must not end it.
 expect_running() {
   sleep "$SETTLE_SECONDS"
