@@ -11,11 +11,15 @@ start_about() {
   make_saver "$WORK/about.scr"
   ABOUT_LOG=$WORK/about.log
   WINEDEBUG=-all,+msgbox,+dialog,+exec wine_start "$ABOUT_LOG" "$WORK/about.scr" "$@"
-  wait_for_title "$ABOUT_TITLE" 20 || {
+  wait_until 20 _about_shown || {
     still_running || fail "the saver with '$*' ended without an about box"
     fail "no window titled \"$ABOUT_TITLE\" appeared for '$*'"
   }
   ABOUT_WINDOW=$FOUND_WINDOW
+}
+
+_about_shown() {
+  grep -aq 'DIALOG_CreateControls32  END' "$ABOUT_LOG" && _window_titled "$ABOUT_TITLE"
 }
 
 expect_about_open() {
@@ -121,7 +125,12 @@ case_about_switches() {
   for args in "w" "/c:1234" "/C" ""; do
     # shellcheck disable=SC2086
     start_about $args
-    xdotool key Return
+    # A key that comes before the new box has the focus is lost; repeat it.
+    local tries
+    for tries in 1 2 3; do
+      xdotool key Return
+      wait_until 5 eval '! still_running' && break
+    done
     expect_exit 10 0 "the about box of '$args' after Enter"
     note "'$args': about box, closed with Enter"
   done

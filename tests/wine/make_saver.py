@@ -7,9 +7,14 @@ picture, the background and any stray palette entry apart.
 
   make_saver.py RUNTIME OUTPUT [options]
   make_saver.py --colours      the background colour, then the picture's, as r,g,b
+
+With --tool, the authoring tool appends the picture, as a user would make a
+saver; without it (and for a magic of our own) the shared test-side builder
+does.
 """
 import argparse
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
@@ -46,6 +51,7 @@ def main():
     parser.add_argument("--height", type=int, default=72)
     parser.add_argument("--objects", type=int, default=9)
     parser.add_argument("--magic", default=saver.MAGIC.decode())
+    parser.add_argument("--tool", help="voq-make, to build the saver with")
     args = parser.parse_args()
     if args.colours:
         for rgb in [BACKGROUND_COLOUR] + list(PICTURE_COLOURS.values()):
@@ -61,6 +67,13 @@ def main():
               f"over {saver.BLOCK_OFFSET}", file=sys.stderr)
         return 1
     picture = saver.gif(args.width, args.height, quadrants(args.width, args.height), palette())
+    if args.tool and args.magic == saver.MAGIC.decode():
+        gif_path = os.path.splitext(args.output)[0] + ".gif"
+        with open(gif_path, "wb") as f:
+            f.write(picture)
+        return subprocess.run([args.tool, "build", "--runtime", args.runtime, "--picture", gif_path,
+                               "--output", args.output, "--objects", str(args.objects),
+                               "--background", str(BACKGROUND_INDEX), "--key", "none"]).returncode
     data = saver.saver(runtime, picture, args.width, args.height, objects=args.objects,
                        use_background=1, background=BACKGROUND_INDEX,
                        magic=args.magic.encode())

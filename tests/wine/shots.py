@@ -6,6 +6,10 @@
   shots.py only IMAGE RGB...          fails, naming them, if other colours are present
   shots.py show IMAGE BG RGB...       succeeds when BG covers most of the image and at
                                       least one of the RGB colours is present
+  shots.py gif-colours GIF BG KEY     the colours a saver of GIF may show: its background
+                                      (BG an index or "darkest") on the first line, then
+                                      every other colour of its table but the key's
+                                      (KEY an index or "none")
 """
 import collections
 import os
@@ -83,6 +87,24 @@ def main(argv):
         print(f"background {counts.get(background, 0)} of {total} px; "
               f"picture colours present: {' '.join(present) or 'none'}")
         return 0 if counts.get(background, 0) * 2 > total and present else 1
+    if len(argv) == 4 and argv[0] == "gif-colours":
+        with open(argv[1], "rb") as f:
+            table = f.read()[13:13 + 768]
+        entries = [tuple(table[i:i + 3]) for i in range(0, 768, 3)]
+        if argv[2] == "darkest":
+            # The last of the entries with the smallest unweighted sum.
+            background = max(range(256), key=lambda i: (-sum(entries[i]), i))
+        else:
+            background = int(argv[2])
+        key = None if argv[3] == "none" else entries[int(argv[3])]
+        if key is not None and entries.count(key) > 1:
+            print(f"shots: the key's colour {key} is in the table twice", file=sys.stderr)
+            return 1
+        shown = {rgb for rgb in entries if rgb not in (entries[background], key)}
+        print(",".join(map(str, entries[background])))
+        for r, g, b in sorted(shown):
+            print(f"{r},{g},{b}")
+        return 0
     print(__doc__, file=sys.stderr)
     return 2
 

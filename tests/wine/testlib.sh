@@ -6,6 +6,8 @@
 #   VOQ_WINE_RUNTIME  the x86_64 runtime (voq.exe) to test
 #   VOQ_WINE_PREFIX   the Wine prefix shared by the tests of one run
 #   VOQ_WINE_WORK     a scratch folder; each case works in a subfolder of it
+#   VOQ_MAKE          the authoring tool, when the build has it: it then
+#                     makes the savers that need no corrupt header
 
 set -u
 
@@ -75,8 +77,8 @@ run_case() {
 make_saver() {
   local out=$1
   shift
-  "$PYTHON" "$VOQ_WINE_DIR/make_saver.py" "$VOQ_WINE_RUNTIME" "$out" "$@" ||
-    fail "could not make the saver $out"
+  "$PYTHON" "$VOQ_WINE_DIR/make_saver.py" "$VOQ_WINE_RUNTIME" "$out" \
+    ${VOQ_MAKE:+--tool "$VOQ_MAKE"} "$@" || fail "could not make the saver $out"
 }
 
 # The runtime alone, as a saver file without a data block.
@@ -189,9 +191,14 @@ still_running() {
   _wine_env_pid_alive "$WINE_PID"
 }
 
+# import now and then fails while windows change under it; so try again.
 screenshot() {
-  "$IMPORT" -window root -crop "$SCREEN_GEOMETRY" +repage "$1" 2>/dev/null ||
-    fail "could not take a screenshot"
+  local tries
+  for tries in 1 2 3; do
+    "$IMPORT" -window root -crop "$SCREEN_GEOMETRY" +repage "$1" 2>"$WORK/import.err" && return 0
+    sleep 0.2
+  done
+  fail "could not take a screenshot: $(head -n 1 "$WORK/import.err")"
 }
 
 # Colours of a screenshot as "r,g,b count" lines.
@@ -209,15 +216,22 @@ _show_on_screen() {
   "$PYTHON" "$VOQ_WINE_DIR/shots.py" show "$1" "$BACKGROUND_RGB" "${PICTURE_RGBS[@]}" >/dev/null
 }
 
-# start_show ARGS...: makes a saver, starts it with ARGS and waits until the
-# show is on the screen (the background colour and at least one copy of the
-# picture); the first frame has been drawn by then. SHOW_SHOT is that
-# screenshot, SHOW_LOG the run's log.
+# start_show ARGS...: makes a saver and runs it as run_show does.
 start_show() {
   make_saver "$WORK/show.scr"
+  run_show "$WORK/show.scr" "$@"
+}
+
+# run_show SAVER ARGS...: starts SAVER with ARGS and waits until the show is
+# on the screen (BACKGROUND_RGB over most of it and at least one of
+# PICTURE_RGBS); the first frame has been drawn by then. SHOW_SHOT is that
+# screenshot, SHOW_LOG the run's log.
+run_show() {
+  local saver=$1
+  shift
   SHOW_LOG=$WORK/show.log
   SHOW_SHOT=$WORK/show.png
-  WINEDEBUG=${SHOW_WINEDEBUG:--all,+msgbox,+win} wine_start "$SHOW_LOG" "$WORK/show.scr" "$@"
+  WINEDEBUG=${SHOW_WINEDEBUG:--all,+msgbox,+win} wine_start "$SHOW_LOG" "$saver" "$@"
   if ! wait_until 30 _show_on_screen "$SHOW_SHOT"; then
     still_running || fail "the saver ended before its show appeared; boxes: $(box_texts "$SHOW_LOG" | tr '\n' '|')"
     fail "the show did not appear: $("$PYTHON" "$VOQ_WINE_DIR/shots.py" show "$SHOW_SHOT" \
