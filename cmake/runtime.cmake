@@ -21,3 +21,14 @@ function(voq_runtime_link target)
       VERBATIM)
   endif()
 endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt: each
+# module's tests, each benchmark.
+function(voq_add_subfolders)
+  file(GLOB dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(dir ${dirs})
+    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
