@@ -137,16 +137,32 @@ _wine_env_record() {
 }
 
 wine_env_reap() {
-  local list="${1%/}.pids" pid name
+  local prefix=${1%/} list="${1%/}.pids" pid name
+  # The server first, so that it ends the programs it serves.
+  [ -d "$prefix" ] && WINEPREFIX=$prefix timeout --kill-after=5 20 "$WINESERVER" -k >/dev/null 2>&1
   if [ -f "$list" ]; then
     while read -r pid name; do
-      # Only if the id still belongs to the program that was started.
-      [[ "$(cat "/proc/$pid/comm" 2>/dev/null)" == "$name"* ]] && kill -9 "$pid" 2>/dev/null
+      # Only if the id still belongs to the program that was started; asked
+      # first, so that Xvfb removes its lock file.
+      if [[ "$(cat "/proc/$pid/comm" 2>/dev/null)" == "$name"* ]]; then
+        kill "$pid" 2>/dev/null
+        wait_until 5 _wine_env_pid_gone "$pid" || kill -9 "$pid" 2>/dev/null
+      fi
     done <"$list"
     rm -f "$list"
   fi
-  [ -d "$1" ] && WINEPREFIX=$1 timeout --kill-after=5 20 "$WINESERVER" -k >/dev/null 2>&1
+  _wine_env_end_strays "$prefix"
   return 0
+}
+
+# Wine's programs of the prefix that outlive its server (one killed outright,
+# or a program still starting when the server ended) would stay for good;
+# they run Wine's loader or server and carry the prefix in their environment.
+_wine_env_end_strays() {
+  local pid
+  for pid in $(grep -lzx "WINEPREFIX=${1%/}" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3); do
+    [[ "$(readlink "/proc/$pid/exe" 2>/dev/null)" == */wine/* ]] && kill -9 "$pid" 2>/dev/null
+  done
 }
 
 wine_env_start() {
@@ -229,6 +245,7 @@ wine_env_stop() {
     kill -9 "$WINE_PID" 2>/dev/null
     wait "$WINE_PID" 2>/dev/null
   fi
+  [ -n "${WINEPREFIX:-}" ] && _wine_env_end_strays "$WINEPREFIX"
   if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
     kill "$WINE_ENV_XVFB_PID" 2>/dev/null
     wait "$WINE_ENV_XVFB_PID" 2>/dev/null
