@@ -9,6 +9,8 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 scripts/install-deps.sh || exit 1
 
 status=0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 for preset in win32 win64 linux linux-asan; do
   echo "== build $preset"
   options=()
@@ -19,17 +21,25 @@ for preset in win32 win64 linux linux-asan; do
 done
 
 echo "== tests (linux)"
-ctest --test-dir build/linux -j2 --output-on-failure --timeout 600 -LE 'wine|x11' || status=1
+ctest --test-dir build/linux -j2 --output-on-failure --timeout 600 -LE 'wine|x11' | tee -a "$log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 # Tests that drive real windows on an X server run one at a time, so that no
 # other test's load skews their waits; one retry absorbs a lost X event.
 echo "== tests on X and under Wine (linux)"
 ctest --test-dir build/linux -j1 --output-on-failure --timeout 600 -L 'wine|x11' \
-  --repeat until-pass:2 || status=1
+  --repeat until-pass:2 | tee -a "$log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 echo "== tests (linux, AddressSanitizer and UBSan)"
-ctest --test-dir build/linux-asan -j2 --output-on-failure --timeout 900 -LE 'wine|size|x11' || status=1
+ctest --test-dir build/linux-asan -j2 --output-on-failure --timeout 900 -LE 'wine|size|x11' |
+  tee -a "$log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
 if [ -x fuzz/run.sh ]; then
   echo "== fuzzing, $FUZZ_SECONDS s a target"
   fuzz/run.sh "$FUZZ_SECONDS" || status=1
 fi
+
+# One line over all three test runs.
+awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+     END { printf "summary: %d passed, %d failed\n", total - failed, failed }' "$log"
 exit $status
