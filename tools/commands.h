@@ -13,6 +13,7 @@ int RunInspect(const Arguments& arguments);
 int RunExtract(const Arguments& arguments);
 int RunPreview(const Arguments& arguments);
 int RunConvert(const Arguments& arguments);
+int RunServe(const Arguments& arguments);
 
 // Help texts.
 extern const char kToolHelp[];
@@ -21,5 +22,6 @@ extern const char kInspectHelp[];
 extern const char kExtractHelp[];
 extern const char kPreviewHelp[];
 extern const char kConvertHelp[];
+extern const char kServeHelp[];
 
 #endif

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     if (command == "extract") return RunExtract(arguments);
     if (command == "preview") return RunPreview(arguments);
     if (command == "convert") return RunConvert(arguments);
+    if (command == "serve") return RunServe(arguments);
     throw UsageError("unknown command " + command + " (see voq-make --help)");
   } catch (const UsageError& error) {
     std::fprintf(stderr, "voq-make: error: %s\n", error.what());
