@@ -199,6 +199,30 @@ class BusyMaker(unittest.TestCase):
             self.assertEqual(service.stop(), 0)
         self.assertEqual(service.leftovers(), [])
 
+    def test_beyond_its_connections_it_answers_503_at_once(self):
+        service = Service(jobs=1)  # 12 connection threads, 12 waiting
+        idle = []
+        try:
+            # Each holds a thread (or a place in the queue) with a request begun.
+            for _ in range(24):
+                idle.append(socket.create_connection(("127.0.0.1", service.port), timeout=5))
+                idle[-1].sendall(b"GET /healthz HTTP/1.1\r\n")
+            deadline = time.monotonic() + 5
+            while service.open_sockets() < 1 + 24:
+                self.assertLess(time.monotonic(), deadline, "the service did not take the connections")
+                time.sleep(0.01)
+            answer, seconds = service.raw(b"GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n", read_for=2)
+            self.assertTrue(answer.startswith(b"HTTP/1.1 503"), answer[:100])
+            self.assertIn(b"Retry-After: 2", answer)
+            for sock in idle:
+                sock.close()
+            idle = []
+            self.assertTrue(service.healthy_within(1.0))
+        finally:
+            for sock in idle:
+                sock.close()
+            self.assertEqual(service.stop(), 0)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -42,6 +42,10 @@ class Service:
         self.process.stderr.close()
         return code
 
+    def open_sockets(self):
+        folder = f"/proc/{self.process.pid}/fd"
+        return sum(1 for fd in os.listdir(folder) if os.readlink(os.path.join(folder, fd)).startswith("socket:"))
+
     def leftovers(self):
         found = []
         for folder, dirs, files in os.walk(self.tmp):

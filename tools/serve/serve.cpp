@@ -35,11 +35,13 @@ constexpr int kRetryAfterSeconds = 2;
 
 thread_local bool connectionOverflow = false;
 
-// Connection threads with a bounded queue: a connection that finds both full
-// is answered 503 at once on the accepting thread.
+// Connection threads with a bounded queue. A connection that finds both full
+// gets a short-lived thread of its own that only answers 503 (the request
+// is refused as soon as its headers are in); past a bound on those too, the
+// accepting thread answers it itself.
 class BoundedPool : public httplib::TaskQueue {
  public:
-  BoundedPool(size_t threads, size_t queued) : most_(queued) {
+  BoundedPool(size_t threads, size_t queued) : most_(queued), mostRefusing_(threads) {
     for (size_t i = 0; i < threads; i++) threads_.emplace_back([this] { Work(); });
   }
   void enqueue(std::function<void()> fn) override {
@@ -50,21 +52,35 @@ class BoundedPool : public httplib::TaskQueue {
         ready_.notify_one();
         return;
       }
+      if (refusing_ < mostRefusing_) {
+        refusing_++;
+        std::thread([this, fn = std::move(fn)] {
+          Refusing(fn);
+          std::lock_guard<std::mutex> lock(mutex_);
+          refusing_--;
+          ready_.notify_all();
+        }).detach();
+        return;
+      }
     }
-    connectionOverflow = true;
-    fn();
-    connectionOverflow = false;
+    Refusing(fn);
   }
   void shutdown() override {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::unique_lock<std::mutex> lock(mutex_);
       stopping_ = true;
+      ready_.notify_all();
+      ready_.wait(lock, [this] { return refusing_ == 0; });
     }
-    ready_.notify_all();
     for (std::thread& thread : threads_) thread.join();
   }
 
  private:
+  static void Refusing(const std::function<void()>& fn) {
+    connectionOverflow = true;
+    fn();
+    connectionOverflow = false;
+  }
   void Work() {
     for (;;) {
       std::function<void()> fn;
@@ -79,6 +95,8 @@ class BoundedPool : public httplib::TaskQueue {
     }
   }
   size_t most_;
+  size_t mostRefusing_;
+  size_t refusing_ = 0;
   std::vector<std::thread> threads_;
   std::deque<std::function<void()>> waiting_;
   std::mutex mutex_;
