@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Load benchmark of voq-make serve on 127.0.0.1: 1 and 8 concurrent clients
 sending a 1-megapixel JPEG, for savers and for 5-second previews. Prints
-requests per second, p50 and p99 latency, the statuses seen and the peak
+requests per second, p50 and p99 latency, processor time per request
+(the service and its jobs, including the preview's runtime), the statuses seen and the peak
 memory of the service with its children, each against its bar; and, as the
 peer, the same work done by the voq-make commands one process each.
 
@@ -34,6 +35,13 @@ def multipart(fields, filename, data):
 def percentile(values, p):
     ordered = sorted(values)
     return ordered[min(len(ordered) - 1, int(round(p / 100 * (len(ordered) - 1))))]
+
+
+def cpu_seconds(pid):
+    """Processor time of pid and its reaped children (the jobs)."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return sum(int(v) for v in fields[11:15]) / os.sysconf("SC_CLK_TCK")
 
 
 def tree_rss(root):
@@ -128,13 +136,15 @@ def main():
     sampler.start()
     print(f"voq-make serve (2 jobs at once, TMPDIR {service_tmp}) on a 1000 x 1000 JPEG of {len(jpeg)} bytes; "
           f"{os.cpu_count()} cores, load average {os.getloadavg()[0]:.1f} at the start")
-    print(f"{'case':36} {'req/s':>7} {'p50 ms':>8} {'p99 ms':>8}  statuses")
+    print(f"{'case':36} {'req/s':>7} {'p50 ms':>8} {'p99 ms':>8} {'cpu ms':>7}  statuses")
     figures = {}
     cases = [("saver", "/api/saver", {"target": "windows32"}, 1, 20), ("preview", "/api/preview", {"seconds": 5}, 1, 10),
              ("saver", "/api/saver", {"target": "windows32"}, 8, 8), ("preview", "/api/preview", {"seconds": 5}, 8, 4)]
     other_errors = 0
     for name, path, fields, clients, per_client in cases:
+        cpu_before = cpu_seconds(service.pid)
         results, seconds = load(port, path, fields, jpeg, clients, per_client)
+        cpu = (cpu_seconds(service.pid) - cpu_before) / max(1, len(results))
         made = [t for s, t in results if s == 200]
         statuses = {}
         for status, _ in results:
@@ -143,7 +153,7 @@ def main():
         label = f"{name} {clients} client{'s' if clients > 1 else ''}"
         p50, p99 = percentile(made, 50) if made else float("inf"), percentile(made, 99) if made else float("inf")
         figures[label] = (p50, p99)
-        print(f"{label:36} {len(made) / seconds:7.1f} {p50 * 1000:8.0f} {p99 * 1000:8.0f}  "
+        print(f"{label:36} {len(made) / seconds:7.1f} {p50 * 1000:8.0f} {p99 * 1000:8.0f} {cpu * 1000:7.0f}  "
               + ", ".join(f"{s}: {n}" for s, n in sorted(statuses.items(), key=str)))
     service_hwm = 0
     with open(f"/proc/{service.pid}/status") as f:
