@@ -130,13 +130,17 @@ class MakerApi(unittest.TestCase):
         self.assertLess(seconds, 5)
 
     def test_unbounded_bodies_are_refused(self):
-        for extra, status in [("Transfer-Encoding: chunked\r\n", b"411"), ("Content-Encoding: gzip\r\n"
-                                                                           "Content-Length: 10\r\n", b"415")]:
-            with self.subTest(header=extra):
-                head = ("POST /api/preview HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n"
+        for path, extra, status in [
+                ("/api/preview", "Transfer-Encoding: chunked\r\n", b"411"),
+                ("/api/saver", "Content-Encoding: gzip\r\nContent-Length: 10\r\n", b"415"),
+                ("/", f"Content-Length: {30 << 20}\r\n", b"405"),
+                ("/nothing", "Transfer-Encoding: chunked\r\n", b"405")]:
+            with self.subTest(path=path, header=extra):
+                head = (f"POST {path} HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=b\r\n"
                         + extra + "\r\n").encode()
-                answer, _ = self.service.raw(head, read_for=5)
+                answer, seconds = self.service.raw(head, read_for=5)
                 self.assertTrue(answer.startswith(b"HTTP/1.1 " + status), answer[:100])
+                self.assertLess(seconds, 4, "the answer waited for a body")
                 self.assertTrue(self.service.healthy_within(1.0))
 
     def test_pictures_over_50_megapixels_are_refused_by_their_header(self):

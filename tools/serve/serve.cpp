@@ -326,10 +326,19 @@ int RunServe(const Arguments& arguments) {
   server.set_write_timeout(kReadTimeoutSeconds);
   server.set_keep_alive_timeout(2);
   server.set_payload_max_length(kLargestUpload);
-  server.set_pre_routing_handler([](const httplib::Request&, httplib::Response& response) {
-    if (!connectionOverflow) return httplib::Server::HandlerResponse::Unhandled;
-    response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
-    RefuseUnread(response, 503, "the maker is busy: try again in a few seconds");
+  server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+    if (connectionOverflow) {
+      response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
+      RefuseUnread(response, 503, "the maker is busy: try again in a few seconds");
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    // The library would read (and drop) any other body whole, chunked ones
+    // without a limit: only the API's uploads are read, by their handlers.
+    bool upload = request.method == "POST" && (request.path == "/api/saver" || request.path == "/api/preview");
+    std::string length = request.get_header_value("Content-Length");
+    bool body = request.has_header("Transfer-Encoding") || (!length.empty() && length != "0");
+    if (upload || !body) return httplib::Server::HandlerResponse::Unhandled;
+    RefuseUnread(response, 405, "only POST /api/saver and POST /api/preview take uploads");
     return httplib::Server::HandlerResponse::Handled;
   });
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
