@@ -48,7 +48,9 @@ void WriteAll(int fd, const void* data, size_t size) {
   close_range((unsigned)fd + 1, ~0U, 0);
   rlimit memory = {limits.memoryBytes, limits.memoryBytes};
   rlimit cpu = {(rlim_t)limits.cpuSeconds, (rlim_t)limits.cpuSeconds + 1};
+#ifndef __SANITIZE_ADDRESS__  // its shadow memory alone is beyond any such limit
   setrlimit(RLIMIT_AS, &memory);
+#endif
   setrlimit(RLIMIT_CPU, &cpu);
   rlimit noCore = {0, 0};
   setrlimit(RLIMIT_CORE, &noCore);
