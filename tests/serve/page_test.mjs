@@ -88,6 +88,14 @@ try {
   assert.equal(await page.locator("#error").isHidden(), true);
   await page.screenshot({ path: join(process.env.VOQ_SCREENSHOT_DIR || work, "maker.png"), fullPage: true });
 
+  // A changed setting brings a new preview.
+  const first = await page.locator("#preview").getAttribute("src");
+  await page.locator("#objects").fill("25");
+  await page.waitForFunction((before) => {
+    const img = document.getElementById("preview");
+    return img.src !== before && img.complete && img.naturalWidth === 640 && /25 copies/.test(img.alt);
+  }, first, { timeout: 30000 });
+
   // Windows, the default, by keyboard: focus the button and press Enter.
   const windows = page.waitForEvent("download");
   await page.locator("#download").focus();
