@@ -151,6 +151,9 @@ const char kInstallHelp[] =
     "step. Installing the same NAME again replaces the saver and its entry in\n"
     "place. It then appears in xscreensaver-settings under NAME.\n"
     "\n"
+    "The sample saver of the package, in XScreenSaver's folder of hacks, is\n"
+    "listed by its own name there and not copied.\n"
+    "\n"
     "options:\n"
     "  --name NAME   the name in the list and of the copy: letters, digits,\n"
     "                '.', '_', '-', '+' (the saver's file name without its\n"
@@ -158,7 +161,8 @@ const char kInstallHelp[] =
     "\n"
     "examples:\n"
     "  voq-make install holiday.scr\n"
-    "  voq-make install build/linux/samples/gear.scr --name Gears\n";
+    "  voq-make install build/linux/samples/gear.scr --name Gears\n"
+    "  voq-make install /usr/libexec/xscreensaver/quillovarnenthodex\n";
 
 const char kUninstallHelp[] =
     "usage: voq-make uninstall NAME\n"

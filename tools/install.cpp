@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "commands.h"
+#include "install_layout.h"
 #include "options.h"
 #include "saver_check.h"
 #include "tool_error.h"
@@ -81,6 +82,15 @@ std::string ProgramWord(const std::string& installed) {
   return word;
 }
 
+// Whether saver lies in the XScreenSaver folder of hacks the package
+// installed into (its sample): XScreenSaver runs those by name from there.
+bool IsInstalledHack(const std::string& saver) {
+  std::string hacks = InstalledHackFolder();
+  if (hacks.empty()) return false;
+  std::error_code error;
+  return std::filesystem::equivalent(FolderOf(saver), hacks, error);
+}
+
 Bytes ReadConfig(const std::string& path, bool* exists) {
   *exists = FileExists(path);
   return *exists ? ReadWholeFile(path, "XScreenSaver settings") : Bytes();
@@ -113,14 +123,23 @@ int RunInstall(const Arguments& arguments) {
   if (analysis.runtimeKind != "ELF")
     throw ToolError(saver + " is a Windows saver: XScreenSaver runs savers made with --target linux");
 
+  // The package's own hack is listed by name; anything else is copied first.
+  bool hack = IsInstalledHack(saver);
+  if (hack && name != FileNameOf(saver))
+    throw UsageError(saver + " is an installed hack: it is listed under its own name");
   std::string folder = SaverFolder();
-  std::string installed = folder + "/" + name;
-  std::string word = ProgramWord(installed);
+  std::string installed = hack ? saver : folder + "/" + name;
+  std::string word = hack ? name : ProgramWord(installed);
   std::string config = ConfigPath();
   bool existed = false;
   Bytes old = ReadConfig(config, &existed);
   std::string text = WithProgramEntry(std::string(old.begin(), old.end()), word,
                                       ProgramEntryLine(name, word + " " + kHackSwitch));
+  if (hack) {
+    WriteConfig(config, text, existed);
+    std::printf("voq-make: listed %s in %s\n", name.c_str(), config.c_str());
+    return 0;
+  }
 
   std::error_code error;
   std::filesystem::create_directories(folder, error);
@@ -149,6 +168,12 @@ int RunUninstall(const Arguments& arguments) {
   Bytes old = ReadConfig(config, &existed);
   int removed = 0;
   std::string text = WithoutProgramEntry(std::string(old.begin(), old.end()), ProgramWord(installed), &removed);
+  std::string hacks = InstalledHackFolder();
+  if (!hacks.empty() && FileExists(hacks + "/" + name)) {
+    int listed = 0;
+    text = WithoutProgramEntry(text, name, &listed);
+    removed += listed;
+  }
   bool copied = FileExists(installed);
   if (removed == 0 && !copied)
     throw ToolError(name + " is not installed: no " + installed + " and no entry for it in " + config);

@@ -9,3 +9,8 @@ std::string InstalledRuntimePath(Target target) {
   std::string path = ToolFolder() + "/" + relative;
   return FileExists(path) ? path : "";
 }
+
+std::string InstalledHackFolder() {
+  std::string path = ToolFolder() + "/" + VOQ_INSTALLED_HACK_FOLDER;
+  return IsDirectory(path) ? path : "";
+}

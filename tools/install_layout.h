@@ -10,4 +10,8 @@
 // voq-make, or "" when there is none (a tool run from its build tree).
 std::string InstalledRuntimePath(Target target);
 
+// XScreenSaver's folder of hacks, where the package put its sample saver,
+// relative to the running voq-make, or "" when there is none.
+std::string InstalledHackFolder();
+
 #endif

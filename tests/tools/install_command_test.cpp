@@ -138,4 +138,33 @@ TEST_F(InstallCommand, RefusesWithoutChangingAnything) {
   }
 }
 
+TEST_F(InstallCommand, InstalledToolTakesThePackagesRuntimesAndListsItsHackByName) {
+  if (!FileExists(VOQ_BINARY_DIR "/CPackConfig.cmake")) GTEST_SKIP() << "this build makes no package";
+  TemporaryFolder prefix;
+  ProcessResult run = RunProcess({VOQ_CMAKE, "--install", VOQ_BINARY_DIR, "--prefix", prefix.Path()}, {}, 120);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  std::string tool = prefix.Path() + "/bin/voq-make";
+  for (const char* target : {"linux", "windows32", "windows64"}) {
+    run = RunProcess({tool, "build", "--picture", VOQ_SOURCE_DIR "/samples/quill.gif", "--output",
+                      Home() + "/quill.scr", "--target", target}, {}, 60);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_NE(run.output.find(std::string(target) + " runtime " + prefix.Path() + "/"), std::string::npos)
+        << run.output;
+  }
+  unlink((Home() + "/quill.scr").c_str());
+
+  // The packaged sample stays where XScreenSaver finds it: listed by name, not copied.
+  std::string hack = prefix.Path() + "/" VOQ_INSTALLED_HACK;
+  std::string name = FileNameOf(hack);
+  run = RunProcess({tool, "install", hack}, {{"HOME", Home()}, {"XDG_DATA_HOME", ""}}, 60);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  std::vector<std::string> lines = AddedLines("", Text(Config()));
+  ASSERT_EQ(lines.size(), 3u);  // the list, the entry, the blank line ending the list
+  EXPECT_NE(lines[1].find("\t" + name + " --root"), std::string::npos) << lines[1];
+  EXPECT_EQ(FolderEntries(Home()), std::set<std::string>{".xscreensaver"});
+  run = RunProcess({tool, "uninstall", name}, {{"HOME", Home()}, {"XDG_DATA_HOME", ""}}, 60);
+  ASSERT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(FolderEntries(Home()), std::set<std::string>{});
+}
+
 }  // namespace
