@@ -14,6 +14,17 @@ if [ "$mode" = lintian ]; then
   dpkg-deb --contents "$deb"
   # Errors fail the test; warnings and notes are shown.
   lintian --fail-on error --info "$deb"
+  # xscreensaver-settings finds a hack's description by the hack's file name.
+  rm -rf "$work/tree" && dpkg-deb -x "$deb" "$work/tree"
+  python3 - "$work/tree/usr" <<'PY'
+import os, sys, xml.etree.ElementTree as tree
+usr = sys.argv[1]
+for hack in os.listdir(f"{usr}/libexec/xscreensaver"):
+    saver = tree.parse(f"{usr}/share/xscreensaver/config/{hack}.xml").getroot()
+    assert saver.tag == "screensaver" and saver.get("name") == hack, (saver.tag, saver.attrib)
+    assert [c.get("arg") for c in saver.iter("command")] == ["--root"], "the hack must be run with --root"
+    print(f"{hack}: described as {saver.get('_label')}")
+PY
   exit
 fi
 
