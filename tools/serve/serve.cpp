@@ -326,6 +326,9 @@ int RunServe(const Arguments& arguments) {
   server.set_write_timeout(kReadTimeoutSeconds);
   server.set_keep_alive_timeout(2);
   server.set_payload_max_length(kLargestUpload);
+  // The page loads only its own files; previews come back as blobs.
+  server.set_default_headers({{"X-Content-Type-Options", "nosniff"},
+                              {"Content-Security-Policy", "default-src 'self'; img-src 'self' blob:"}});
   server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
     if (connectionOverflow) {
       response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
