@@ -10,24 +10,22 @@
 #include <vector>
 
 #include "job.h"
+#include "tests/platform/temp_directory.h"
 #include "tool_error.h"
 
 namespace {
 
 // A TMPDIR of the test's own, to see what the jobs leave in it.
-class JobTest : public ::testing::Test {
+class JobTest : public TempDirectoryTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/voq-job-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    setenv("TMPDIR", folder_.c_str(), 1);
+    TempDirectoryTest::SetUp();
+    setenv("TMPDIR", directory.c_str(), 1);
   }
   void TearDown() override {
-    EXPECT_TRUE(std::filesystem::is_empty(folder_)) << "a job left files in " << folder_;
-    std::filesystem::remove_all(folder_);
+    EXPECT_TRUE(std::filesystem::is_empty(directory)) << "a job left files in " << directory;
+    TempDirectoryTest::TearDown();
   }
-  std::string folder_;
 };
 
 TEST_F(JobTest, AnswersWithTheBytesOrTheToolsMessage) {
