@@ -10,7 +10,7 @@
 #include "files.h"
 
 struct JobLimits {
-  size_t memoryBytes = size_t(512) << 20;  // address space of the child
+  size_t memoryBytes = size_t(1) << 30;  // address space of the child
   int cpuSeconds = 20;
   double wallSeconds = 30;
   size_t resultBytes = size_t(64) << 20;
