@@ -339,7 +339,8 @@ static int DecodeStream(LPDIRECTDRAWSURFACE surface, int32_t width, int32_t heig
 int DecodeGif(const char* path, LPDIRECTDRAWSURFACE surface, int32_t width, int32_t height,
               int32_t offset, int32_t size) {
   surfaceDesc.dwSize = sizeof(DDSURFACEDESC);
-  if (width <= 0 || height <= 0) return 0;
+  // A surface that could not be made was already reported; nothing to decode into.
+  if (surface == NULL || width <= 0 || height <= 0) return 0;
   FILE* stream = fopen(path, "rb");
   if (stream == NULL) return 0;
   gif.stream = stream;

@@ -11,7 +11,8 @@
 // (and when the lock fails, after the "lock error" box), 0 when the file
 // cannot be opened, the signature is not "GIF" or the minimum code size is
 // outside 2..9.
-// Also 0, without locking, when width or height is not positive, when no
+// Also 0, without opening the file, when there is no surface (it could not be
+// made) or width or height is not positive; 0 without locking when no
 // image starts within the slot's bytes, when the image is empty, and 0 after
 // unlocking when there is no memory for the tables. Damaged data are decoded
 // as far as they go (result 1): nothing is drawn outside width x height, the

@@ -9,7 +9,6 @@
 #include "display/display.h"
 #include "image/gif_decoder.h"
 #include "image/palette.h"
-#include "shell/entry.h"
 
 static const int kCentreX = 320;
 static const int kCentreY = 240;

@@ -4,8 +4,6 @@
 
 #include <stdint.h>
 
-static const int kMaxObjects = 50;
-
 // One copy of the picture. The field keeps these as parallel arrays.
 struct FlyObject {
   int32_t x;   // offset from the screen centre, -320..319

@@ -38,7 +38,7 @@ struct GifLayout {
   bool globalTable = false;
   int globalTableEntries = 0;  // as the size bits say, present or not
   size_t imageAt = 0;          // the image separator
-  size_t runtimeImageAt = 0;   // the first 0x2C after the table, where the runtime looks
+  size_t runtimeImageAt = 0;   // the separator the runtime's own block walk finds (0: none)
   int left = 0;
   int top = 0;
   int width = 0;

@@ -76,15 +76,9 @@ class MemorySurface : public IDirectDrawSurface {
 
 }  // namespace
 
-bool ReadHeaderAsRuntime(const std::string& path, RuntimeHeader* header) {
+bool ReadHeaderAsRuntime(const std::string& path, SaverHeader* header) {
   if (ReadSaverData(path.c_str()) != 1) return false;
-  for (int i = 0; i < kImageSlotCount; i++) {
-    const ImageSlot& from = saverHeader.slots[i];
-    header->slots[i] = {from.width, from.height, from.colorKey, from.offset, from.size, from.type};
-  }
-  header->objectCount = saverHeader.objectCount;
-  header->useBackground = saverHeader.useBackground;
-  header->backgroundIndex = saverHeader.backgroundIndex;
+  *header = saverHeader;
   return true;
 }
 

@@ -8,26 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "data/saver_header.h"
 #include "gif_io.h"
 
-struct RuntimeSlot {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t colorKey = 0;
-  int32_t offset = 0;
-  int32_t size = 0;
-  uint8_t type = 0;
-};
-
-struct RuntimeHeader {
-  RuntimeSlot slots[5];
-  int objectCount = 0;
-  int useBackground = 0;
-  int backgroundIndex = 0;
-};
-
 // ReadSaverData on the file at path; false when the runtime refuses it.
-bool ReadHeaderAsRuntime(const std::string& path, RuntimeHeader* header);
+bool ReadHeaderAsRuntime(const std::string& path, SaverHeader* header);
 
 struct RuntimeDecode {
   int result = 0;         // DecodeGif's result

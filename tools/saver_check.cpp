@@ -52,17 +52,18 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
                            : "the file ends at " + std::to_string(file.size()) + ", before the header's end at " +
                                  std::to_string(kDataBlockOffset + kSaverHeaderSize));
   if (!analysis.hasHeader) return analysis;
-  analysis.header = DecodeRawHeader(&file[kDataBlockOffset]);
-  const RawHeader& header = analysis.header;
+  analysis.headerBytes.assign(file.begin() + kDataBlockOffset, file.begin() + kDataBlockOffset + kSaverHeaderSize);
+  ReadSaverFields(analysis.headerBytes.data(), &analysis.header);
+  const SaverHeader& header = analysis.header;
 
-  RuntimeHeader asRead;
+  SaverHeader asRead;
   analysis.runtimeReadHeader = ReadHeaderAsRuntime(path, &asRead);
-  bool magic = std::memcmp(header.magic, kSaverMagic, kSaverMagicLength) == 0;
+  bool magic = std::memcmp(analysis.headerBytes.data(), kSaverMagic, kSaverMagicLength) == 0;
   Check(&analysis, "magic", magic && analysis.runtimeReadHeader,
         magic ? (analysis.runtimeReadHeader ? "matches" : "matches, but the runtime's reader refused the header")
               : "differs from " kSaverMagic);
 
-  const RawSlot& slot = header.slots[0];
+  const ImageSlot& slot = header.slots[0];
   int64_t end = (int64_t)slot.offset + slot.size;
   bool inside = slot.offset >= 0 && slot.size > 0 && end <= (int64_t)file.size();
   Check(&analysis, "slot 0 inside file", inside,
@@ -129,19 +130,14 @@ SaverAnalysis AnalyseAcceptedSaver(const std::string& path) {
   return analysis;
 }
 
-void VerifySaver(const std::string& path, const RawHeader& header, const IndexedPicture& picture) {
+void VerifySaver(const std::string& path, const SaverHeader& header, const IndexedPicture& picture) {
   auto refuse = [](const std::string& why) {
     throw ToolError("the runtime would read the finished saver wrongly (" + why + "); nothing written");
   };
-  RuntimeHeader read;
+  SaverHeader read;
   if (!ReadHeaderAsRuntime(path, &read)) refuse("its reader refused the header");
-  const RawSlot& slot = header.slots[0];
-  const RuntimeSlot& got = read.slots[0];
-  if (got.width != slot.width || got.height != slot.height || got.colorKey != slot.colorKey ||
-      got.offset != slot.offset || got.size != slot.size || got.type != slot.type ||
-      read.objectCount != header.objectCount || read.useBackground != header.useBackground ||
-      read.backgroundIndex != header.backgroundIndex)
-    refuse("its reader gives other header values");
+  if (EncodeHeader(read) != EncodeHeader(header)) refuse("its reader gives other header values");
+  const ImageSlot& slot = header.slots[0];
   RuntimeDecode decode = DecodeAsRuntime(path, slot.width, slot.height, slot.offset, slot.size);
   if (decode.result != 1) refuse("its decoder gave up");
   if (decode.unwrittenPixels != 0) refuse(std::to_string(decode.unwrittenPixels) + " pixels were never decoded");

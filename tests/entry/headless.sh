@@ -62,5 +62,24 @@ for how in "$work/good.scr" "$work/bin/voq-link" "./good.scr" "PATH"; do
   grep -q 'corrupt header\|error opening file' <<<"$out" && fail "good saver started as $how: $out"
 done
 
+# Slot 0 too wide for a surface, with a good GIF after it: both surfaces are
+# refused, the show still runs to its end and exits 0.
+for width in 20000 65537; do
+  python3 - "$voq" "$work/wide.scr" "$width" "$(dirname "$0")/../lib" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[4])
+import saver
+width = int(sys.argv[3])
+picture = saver.gif(4, 4, [[1, 2, 3, 4]] * 4, [(i, i, i) for i in range(256)])
+open(sys.argv[2], 'wb').write(saver.saver(open(sys.argv[1], 'rb').read(), picture, width, 4))
+PY
+  chmod +x "$work/wide.scr"
+  out=$(timeout 20 "$work/wide.scr" /s 2>&1); rc=$?
+  [ $rc -eq 0 ] || fail "slot 0 of width $width exited $rc: $out"
+  boxes=$(grep -c 'Error initialising lpImage1 surface' <<<"$out")
+  [ "$boxes" -eq 2 ] || fail "slot 0 of width $width showed $boxes surface errors: $out"
+  grep -q 'lock error' <<<"$out" && fail "slot 0 of width $width showed a lock error: $out"
+done
+
 echo "headless entry checks: $failures failed"
 [ $failures -eq 0 ]
