@@ -1,7 +1,6 @@
 #include "saver_block.h"
 
 #include <cstring>
-#include <filesystem>
 
 #include "tool_error.h"
 
@@ -77,13 +76,12 @@ const char* TargetName(Target target) {
 }
 
 std::string DefaultRuntimePath(Target target) {
-  std::string folder = ToolFolder();
-  std::string path = folder + "/voq";
-  if (target == Target::kWindows32) path = folder + "/../win32/voq.exe";
-  if (target == Target::kWindows64) path = folder + "/../win64/voq.exe";
-  std::error_code ignored;
-  std::string tidy = std::filesystem::weakly_canonical(path, ignored).string();
-  return tidy.empty() ? path : tidy;
+  switch (target) {
+    case Target::kLinux: return VOQ_LINUX_RUNTIME;
+    case Target::kWindows32: return VOQ_WINDOWS32_RUNTIME;
+    case Target::kWindows64: return VOQ_WINDOWS64_RUNTIME;
+  }
+  return "";
 }
 
 Bytes LoadRuntime(Target target, const std::string& explicitPath, std::string* usedPath) {

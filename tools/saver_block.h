@@ -46,7 +46,7 @@ enum class Target { kLinux, kWindows32, kWindows64 };
 // "linux", "windows32", "windows64"; throws UsageError otherwise.
 Target ParseTarget(const std::string& name);
 const char* TargetName(Target target);
-// The runtime next to the tool for target.
+// Where this build put the runtime of target (set by CMake).
 std::string DefaultRuntimePath(Target target);
 // Reads and checks the runtime: explicitPath when given, else the target's.
 Bytes LoadRuntime(Target target, const std::string& explicitPath, std::string* usedPath);
