@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/image/memory_surface.h"
+#include "tools/memory_surface.h"
 
 typedef std::vector<uint8_t> Bytes;
 
