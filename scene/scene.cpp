@@ -1,6 +1,7 @@
 // The fly-through field: copies of the picture come out of the screen centre,
 // one depth unit per frame, drawn farthest first and scaled by depth.
 #include "scene/scene.h"
+#include "scene/scene_inspect.h"
 
 #include <time.h>
 #include <windows.h>
