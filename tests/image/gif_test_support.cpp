@@ -175,31 +175,17 @@ Bytes SimpleGif(const Bytes& pixels, int width, int height, int bits, bool inter
   return gif.Image(width, height, interlaced ? 0x40 : 0).CodeSize(codeSize).Data(stream).Trailer().bytes();
 }
 
-SaverFile::SaverFile(const Bytes& gif, int32_t offset, size_t trailing)
-    : offset_(offset), size_((int32_t)gif.size()) {
-  const char* folder = getenv("TMPDIR");
-  std::string pattern = std::string(folder != NULL && *folder ? folder : "/tmp") + "/voq-gif-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back(0);
-  int fd = mkstemp(name.data());
-  if (fd < 0) {
-    perror("mkstemp");
-    abort();
-  }
-  path_ = name.data();
-  // Commas and "GIF" in the junk on both sides: the decoder must go by the offset and size.
+// Commas and "GIF" in the junk on both sides: the decoder must go by the offset and size.
+static Bytes SaverBytes(const Bytes& gif, int32_t offset, size_t trailing) {
   Bytes file((size_t)offset, 0);
   for (size_t i = 0; i < file.size(); i++) file[i] = (uint8_t)(i % 7 == 0 ? 0x2C : "GIF"[i % 3]);
   file.insert(file.end(), gif.begin(), gif.end());
   for (size_t i = 0; i < trailing; i++) file.push_back((uint8_t)(i % 2 ? 0x2C : 0x81));
-  if (write(fd, file.data(), file.size()) != (ssize_t)file.size()) {
-    perror("write");
-    abort();
-  }
-  close(fd);
+  return file;
 }
 
-SaverFile::~SaverFile() { unlink(path_.c_str()); }
+SaverFile::SaverFile(const Bytes& gif, int32_t offset, size_t trailing)
+    : file_(SaverBytes(gif, offset, trailing), "voq-gif"), offset_(offset), size_((int32_t)gif.size()) {}
 
 int DecodeGifBytes(const Bytes& gif, MemorySurface* surface, int64_t size) {
   SaverFile file(gif);
