@@ -10,6 +10,7 @@
 #include <map>
 
 #include "image/gif_decoder.h"
+#include "tests/lib/giflib_writer.h"
 
 void BitWriter::Put(int code, int width) {
   pending_ |= (uint32_t)code << pendingBits_;
@@ -209,12 +210,6 @@ int ReadMemory(GifFileType* gif, GifByteType* to, int n) {
   return (int)take;
 }
 
-int WriteMemory(GifFileType* gif, const GifByteType* from, int n) {
-  Bytes* out = (Bytes*)gif->UserData;
-  out->insert(out->end(), from, from + n);
-  return n;
-}
-
 }  // namespace
 
 bool GiflibDecode(const Bytes& bytes, GiflibImage* image, std::string* error) {
@@ -247,36 +242,17 @@ bool GiflibDecode(const Bytes& bytes, GiflibImage* image, std::string* error) {
 }
 
 Bytes GiflibEncode(const Bytes& pixels, int width, int height, int bits, bool interlace) {
-  Bytes out;
-  int code = 0;
-  GifFileType* gif = EGifOpen(&out, WriteMemory, &code);
-  if (gif == NULL) abort();
-  std::vector<GifColorType> colors((size_t)1 << bits);
-  for (size_t i = 0; i < colors.size(); i++) {
+  GiflibPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.pixels = pixels;
+  for (int i = 0; i < 1 << bits; i++) {
     uint8_t rgb[3];
-    GifBuilder::TableColor((int)i, bits, rgb);
-    colors[i] = {rgb[0], rgb[1], rgb[2]};
+    GifBuilder::TableColor(i, bits, rgb);
+    picture.colors.insert(picture.colors.end(), rgb, rgb + 3);
   }
-  ColorMapObject* map = GifMakeMapObject((int)colors.size(), colors.data());
-  bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK &&
-            EGifPutImageDesc(gif, 0, 0, width, height, interlace, NULL) == GIF_OK;
-  static const int kStart[4] = {0, 4, 2, 1};
-  static const int kStep[4] = {8, 8, 4, 2};
-  Bytes row((size_t)width);
-  auto put = [&](int y) {
-    memcpy(row.data(), pixels.data() + (size_t)y * width, (size_t)width);
-    ok = ok && EGifPutLine(gif, row.data(), width) == GIF_OK;
-  };
-  if (interlace) {
-    for (int pass = 0; pass < 4; pass++)
-      for (int y = kStart[pass]; y < height; y += kStep[pass]) put(y);
-  } else {
-    for (int y = 0; y < height; y++) put(y);
-  }
-  ok = EGifCloseFile(gif, &code) == GIF_OK && ok;
-  GifFreeMapObject(map);
-  if (!ok) abort();
-  return out;
+  picture.interlace = interlace;
+  return GiflibWrite(picture);
 }
 
 const char* ContentName(Content content) {
