@@ -20,6 +20,19 @@
 int DecodeGif(const char* path, LPDIRECTDRAWSURFACE surface, int32_t width, int32_t height,
               int32_t offset, int32_t size);
 
+// Where the latest DecodeGif that returned 0 stopped; the authoring tool
+// names the reason with it.
+enum GifDecodeStop {
+  kGifStopSize = 1,    // no surface, or a size that is not positive
+  kGifStopFile,        // the file cannot be opened
+  kGifStopSignature,   // bad offset, or no "GIF" there
+  kGifStopNoImage,     // no image separator within the slot's bytes
+  kGifStopEmptyImage,  // the image is 0 pixels wide or high
+  kGifStopCodeSize,    // minimum code size outside 2..9
+  kGifStopMemory,      // no memory for the tables
+};
+extern int gifDecodeStop;
+
 // One image-data byte, or -1 once the GIF byte count passes limit.
 int ReadGifByte(uint32_t limit);
 // A little-endian 16-bit field from stream.

@@ -214,15 +214,6 @@ std::vector<std::string> RuntimeReadingProblems(const GifLayout& layout) {
   if (layout.runtimeImageAt != layout.imageAt)
     problems.push_back("has its image at offset " + std::to_string(layout.imageAt) +
                        ", but the runtime finds the image start at " + std::to_string(layout.runtimeImageAt));
-  if ((layout.imageFlags & 0x40) != 0 && layout.imageFlags != 0x40)
-    problems.push_back("is interlaced with other image flags set (" + Hex(layout.imageFlags) +
-                       "); the runtime would read its rows in order");
-  if (layout.minCodeSize < 2 || layout.minCodeSize > 9)
-    problems.push_back("has LZW minimum code size " + std::to_string(layout.minCodeSize) +
-                       "; the runtime reads 2 to 9");
-  if (layout.width == 0 || layout.height == 0)
-    problems.push_back("has no pixels (" + std::to_string(layout.width) + " x " +
-                       std::to_string(layout.height) + ")");
   return problems;
 }
 

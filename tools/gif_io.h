@@ -53,7 +53,10 @@ struct GifLayout {
 
 GifLayout ReadGifLayout(const Bytes& gif);
 
-// What would make the runtime misread this GIF; empty when it reads it as is.
+// Why this GIF is not one --picture takes as it is: its structure, its colour
+// tables, or an image start other than the one the runtime's block walk
+// finds. Whether the runtime's decoder reads it as giflib does is told by
+// running that decoder (runtime_reader.h).
 std::vector<std::string> RuntimeReadingProblems(const GifLayout& layout);
 
 // The first image's indices, decoded by giflib; throws ToolError on broken data.

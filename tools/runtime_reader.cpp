@@ -7,6 +7,23 @@
 #include "image/palette.h"
 #include "memory_surface.h"
 
+namespace {
+
+std::string StopText(int stop) {
+  switch (stop) {
+    case kGifStopSize: return "slot 0 has no picture size";
+    case kGifStopFile: return "the file cannot be opened";
+    case kGifStopSignature: return "no GIF signature at slot 0's offset";
+    case kGifStopNoImage: return "no image starts within slot 0's bytes";
+    case kGifStopEmptyImage: return "the image has no pixels";
+    case kGifStopCodeSize: return "LZW minimum code size outside 2 to 9";
+    case kGifStopMemory: return "no memory for its tables";
+  }
+  return "result 0";
+}
+
+}  // namespace
+
 bool ReadHeaderAsRuntime(const std::string& path, SaverHeader* header) {
   if (ReadSaverData(path.c_str()) != 1) return false;
   *header = saverHeader;
@@ -21,6 +38,7 @@ RuntimeDecode DecodeAsRuntime(const std::string& path, int32_t width, int32_t he
   blank.Fill(0x00);
   full.Fill(0xFF);
   decode.result = DecodeGif(path.c_str(), &blank, width, height, offset, size);
+  if (decode.result == 0) decode.stop = StopText(gifDecodeStop);
   DecodeGif(path.c_str(), &full, width, height, offset, size);
   decode.picture.width = width;
   decode.picture.height = height;

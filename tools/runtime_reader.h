@@ -16,6 +16,7 @@ bool ReadHeaderAsRuntime(const std::string& path, SaverHeader* header);
 
 struct RuntimeDecode {
   int result = 0;         // DecodeGif's result
+  std::string stop;       // why it gave up, when result is 0
   IndexedPicture picture;  // the surface's pixels and the loaded palette
   bool paletteLoaded = false;
   // Pixels the decoder never wrote (told apart by decoding onto two

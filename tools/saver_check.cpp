@@ -88,7 +88,7 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
                        analysis.decode.paletteLoaded;
     std::string detail = "decoded " + Size(slot.width, slot.height);
     if (analysis.decode.result != 1)
-      detail = "the runtime's decoder gave up (result " + std::to_string(analysis.decode.result) + ")";
+      detail = "the runtime's decoder gave up (" + analysis.decode.stop + ")";
     else if (analysis.decode.unwrittenPixels != 0)
       detail = std::to_string(analysis.decode.unwrittenPixels) + " of " +
                std::to_string((int64_t)slot.width * slot.height) + " pixels were never written";
@@ -139,7 +139,7 @@ void VerifySaver(const std::string& path, const SaverHeader& header, const Index
   if (EncodeHeader(read) != EncodeHeader(header)) refuse("its reader gives other header values");
   const ImageSlot& slot = header.slots[0];
   RuntimeDecode decode = DecodeAsRuntime(path, slot.width, slot.height, slot.offset, slot.size);
-  if (decode.result != 1) refuse("its decoder gave up");
+  if (decode.result != 1) refuse("its decoder gave up: " + decode.stop);
   if (decode.unwrittenPixels != 0) refuse(std::to_string(decode.unwrittenPixels) + " pixels were never decoded");
   std::string difference = FirstDifference(picture, decode.picture.indices);
   if (!difference.empty()) refuse(difference);
