@@ -83,13 +83,13 @@ def gif(width, height, pixels, palette, min_code_size=8, interlaced=False):
 
 
 def saver(runtime_bytes, gif_bytes, width, height, objects=9, key=999,
-          use_background=0, background=0, magic=MAGIC):
+          use_background=0, background=0, magic=MAGIC, picture_type="g"):
     """runtime + zeros to the block + 396-byte header + one spare byte + GIF."""
     assert len(runtime_bytes) <= BLOCK_OFFSET
     gif_offset = BLOCK_OFFSET + 397
     total = gif_offset + len(gif_bytes)
     header = bytearray(magic) + struct.pack("<i", 2)
-    header += struct.pack("<iiiiiB", width, height, key, gif_offset, len(gif_bytes), ord("g"))
+    header += struct.pack("<iiiiiB", width, height, key, gif_offset, len(gif_bytes), ord(picture_type))
     for _ in range(4):
         header += struct.pack("<iiiiiB", 0, 0, 999, total, 0, ord("g"))
     header += bytes([objects]) + bytes(9) + bytes([use_background, background]) + bytes(2)

@@ -8,19 +8,23 @@ export SDL_VIDEODRIVER=dummy VOQ_FRAMES=3
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# A saver: the runtime padded to the data block, then a header (magic given).
+lib=$(dirname "$0")/../lib
+# A saver: the runtime padded to the data block, then a header (magic given)
+# whose slot 0 holds no picture; or, with a width, a GIF of 4 x 4 pixels that
+# slot 0 says is WIDTH x 4.
 make_saver() {
-  python3 - "$voq" "$1" "$2" <<'PY'
-import struct, sys
-runtime, out, magic = sys.argv[1], sys.argv[2], sys.argv[3].encode()
-data = open(runtime, 'rb').read().ljust(57344, b'\0')
-header = magic + struct.pack('<i', 2)
-header += struct.pack('<iiiiiB', 4, 4, 999, 57741, 0, ord('x'))
-for _ in range(4):
-    header += struct.pack('<iiiiiB', 0, 0, 999, 57741, 0, ord('g'))
-header = header.ljust(127, b'\0') + bytes([0]) + bytes(9) + bytes([0, 12]) + bytes(2)
-header = header.ljust(396, b'\0')
-open(out, 'wb').write(data + header + b'\0')
+  python3 - "$voq" "$1" "$2" "${3:-}" "$lib" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[5])
+import saver
+runtime, out, magic, width = sys.argv[1], sys.argv[2], sys.argv[3].encode(), sys.argv[4]
+if width:
+    picture = saver.gif(4, 4, [[1, 2, 3, 4]] * 4, [(i, i, i) for i in range(256)])
+    data = saver.saver(open(runtime, 'rb').read(), picture, int(width), 4, magic=magic)
+else:
+    data = saver.saver(open(runtime, 'rb').read(), b'', 4, 4, objects=0, background=12,
+                       magic=magic, picture_type='x')
+open(out, 'wb').write(data)
 PY
   chmod +x "$1"
 }
@@ -65,15 +69,7 @@ done
 # Slot 0 too wide for a surface, with a good GIF after it: both surfaces are
 # refused, the show still runs to its end and exits 0.
 for width in 20000 65537; do
-  python3 - "$voq" "$work/wide.scr" "$width" "$(dirname "$0")/../lib" <<'PY'
-import sys
-sys.path.insert(0, sys.argv[4])
-import saver
-width = int(sys.argv[3])
-picture = saver.gif(4, 4, [[1, 2, 3, 4]] * 4, [(i, i, i) for i in range(256)])
-open(sys.argv[2], 'wb').write(saver.saver(open(sys.argv[1], 'rb').read(), picture, width, 4))
-PY
-  chmod +x "$work/wide.scr"
+  make_saver "$work/wide.scr" Quillovarnenthodex "$width"
   out=$(timeout 20 "$work/wide.scr" /s 2>&1); rc=$?
   [ $rc -eq 0 ] || fail "slot 0 of width $width exited $rc: $out"
   boxes=$(grep -c 'Error initialising lpImage1 surface' <<<"$out")
