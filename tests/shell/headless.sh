@@ -49,7 +49,7 @@ grep -q 'corrupt header' <<<"$out" || fail "wrong magic did not say corrupt head
 # a symlink, by a relative path and from PATH. A sanitizer build is larger than
 # the data block's offset, so it cannot carry a block.
 if [ "$(stat -c %s "$voq")" -gt 57344 ]; then
-  echo "own-path checks skipped: this runtime is larger than 57344 bytes"
+  echo "own-path and picture-slot checks skipped: this runtime is larger than 57344 bytes"
   echo "headless entry checks: $failures failed"
   [ $failures -eq 0 ]
   exit
