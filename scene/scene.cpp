@@ -85,11 +85,7 @@ int SetupScene(void) {
     LoadGifPalette(dataPath, paletteEntries, slot->offset);
   }
   SetPaletteEntries(paletteEntries);
-  if (saverHeader.useBackground) {
-    backgroundIndex = saverHeader.backgroundIndex;
-  } else {
-    PickDarkestIndex(paletteEntries);
-  }
+  ChooseBackgroundIndex(paletteEntries, saverHeader.useBackground, saverHeader.backgroundIndex);
   return 1;
 }
 

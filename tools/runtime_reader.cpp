@@ -56,9 +56,24 @@ RuntimeDecode DecodeAsRuntime(const std::string& path, int32_t width, int32_t he
   return decode;
 }
 
+namespace {
+
+void ToEntries(const Palette& palette, PALETTEENTRY* entries) {
+  for (int i = 0; i < 256; i++) entries[i] = {palette[i].red, palette[i].green, palette[i].blue, 0};
+}
+
+}  // namespace
+
 int PickDarkestAsRuntime(const Palette& palette) {
   PALETTEENTRY entries[256];
-  for (int i = 0; i < 256; i++) entries[i] = {palette[i].red, palette[i].green, palette[i].blue, 0};
+  ToEntries(palette, entries);
   PickDarkestIndex(entries);
+  return backgroundIndex;
+}
+
+int BackgroundAsRuntime(const Palette& palette, const SaverHeader& header) {
+  PALETTEENTRY entries[256];
+  ToEntries(palette, entries);
+  ChooseBackgroundIndex(entries, header.useBackground, header.backgroundIndex);
   return backgroundIndex;
 }

@@ -31,5 +31,7 @@ RuntimeDecode DecodeAsRuntime(const std::string& path, int32_t width, int32_t he
 
 // The runtime's darkest-entry choice over palette.
 int PickDarkestAsRuntime(const Palette& palette);
+// The index the runtime clears each frame with: the header's, or the darkest.
+int BackgroundAsRuntime(const Palette& palette, const SaverHeader& header);
 
 #endif

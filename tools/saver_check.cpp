@@ -107,8 +107,7 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
       analysis.warnings.push_back("the GIF's image is " + Size(analysis.layout.width, analysis.layout.height) +
                                   " but slot 0 says " + Size(slot.width, slot.height));
   }
-  analysis.background = header.useBackground != 0 ? header.backgroundIndex
-                                                  : PickDarkestAsRuntime(analysis.decode.picture.palette);
+  analysis.background = BackgroundAsRuntime(analysis.decode.picture.palette, header);
 
   if (header.objectCount == 0) analysis.warnings.push_back("object count 0: the show has no copies");
   if (header.objectCount > kMaxObjects)
