@@ -13,6 +13,8 @@ packages=(
   python3 faketime xvfb xauth x11-utils xdotool imagemagick
   # the Windows build under Wine
   wine64
+  # the Debian package, its checks, and the XScreenSaver it registers savers with
+  dpkg-dev file lintian debootstrap xscreensaver
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,9 @@
 #include "saver_block.h"
 
 #include <cstring>
+#include <filesystem>
 
+#include "install_layout.h"
 #include "tool_error.h"
 
 Bytes EncodeHeader(const SaverHeader& header) {
@@ -76,6 +78,12 @@ const char* TargetName(Target target) {
 }
 
 std::string DefaultRuntimePath(Target target) {
+  // An installed voq-make takes the runtimes the package put next to it.
+  if (std::string installed = InstalledRuntimePath(target); !installed.empty()) {
+    std::error_code ignored;
+    std::string tidy = std::filesystem::weakly_canonical(installed, ignored).string();
+    return tidy.empty() ? installed : tidy;
+  }
   switch (target) {
     case Target::kLinux: return VOQ_LINUX_RUNTIME;
     case Target::kWindows32: return VOQ_WINDOWS32_RUNTIME;
