@@ -75,6 +75,24 @@ TEST_F(Process, CommandLineNamesTheRealFileThroughSymlinksAndRelativePaths) {
   }
 }
 
+TEST_F(Process, XScreenSaverSwitchesRunTheShowAndABadWindowIdIsRefused) {
+  struct Case {
+    const char* arguments;
+    const char* expected;
+  } cases[] = {
+      {"-root -fps", "/s"}, {"--window-id 0x2a", "/s"}, {"--window", "ws"}, {"/s -fps", "/s -fps"},
+  };
+  for (const Case& c : cases) {
+    ProcessRun run = Shell("VOQ_PROBE=cmdline " + probe + " " + c.arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\"" + probe + "\" " + c.expected + "\n" + c.expected + "\n") << c.arguments;
+  }
+  ProcessRun bad = Shell("VOQ_PROBE=cmdline " + probe + " -window-id 0x2z");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "") << "the program never ran";
+  EXPECT_EQ(bad.err, "a window id is 0x and hexadecimal digits, or decimal digits\n");
+}
+
 // The probe's frame n: pixel (x, y) = (x + 2y + n) mod 256, palette entry
 // i = (i, 255 - i, 7i mod 256).
 void ExpectCapturedFrame(const fs::path& file, int n) {
