@@ -22,6 +22,7 @@ static Window givenWindow;
 static volatile sig_atomic_t endRequested;
 static volatile sig_atomic_t givenWindowGone;
 static bool foreignOpen;
+static bool givenWindowMissing;
 static bool closePosted;
 
 static bool IsSwitch(const char* argument, const char* name) {
@@ -130,8 +131,13 @@ static bool FindGivenWindow(void) {
 }
 
 SDL_Window* OpenGivenWindow(void) {
+  givenWindowMissing = true;
+  if (!PlatformHasDisplay()) {
+    fputs("no X display to draw on\n", stderr);
+    return NULL;
+  }
   XSetErrorHandler(OnXError);
-  if (!PlatformHasDisplay() || !FindGivenWindow()) {
+  if (!FindGivenWindow()) {
     fprintf(stderr, "no window 0x%lx on the display\n", (unsigned long)givenWindow);
     return NULL;
   }
@@ -165,8 +171,11 @@ SDL_Window* OpenGivenWindow(void) {
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
   SDL_AddEventWatch(WatchGivenWindow, NULL);
   foreignOpen = true;
+  givenWindowMissing = false;
   return window;
 }
+
+bool GivenWindowMissing(void) { return givenWindowMissing; }
 
 void CheckHackEnd(void) {
   if (closePosted || !(endRequested || givenWindowGone) || platformWindow.handle == NULL) return;

@@ -32,6 +32,8 @@ bool HackGivesWindow(void);
 // The given window as an SDL window that draws without changing it; NULL
 // (with a message on standard error) when it does not exist.
 SDL_Window* OpenGivenWindow(void);
+// True when the given window could not be drawn into: the run failed.
+bool GivenWindowMissing(void);
 // True while the saver window is a window this process did not create: its
 // cursor, focus, stacking and size are not ours to touch.
 bool DrawsInForeignWindow(void);

@@ -35,5 +35,5 @@ int main(int argc, char** argv) {
   free(exe);
   int result = WinMain((HINSTANCE)1, NULL, PlatformArgumentText(), SW_SHOWNORMAL);
   PlatformShutdown();
-  return result;
+  return GivenWindowMissing() ? 1 : result;
 }

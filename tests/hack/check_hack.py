@@ -265,6 +265,11 @@ def case_given_window(screen, saver, colours):
 
 
 def case_root_and_signals(screen, saver, colours):
+    missing = subprocess.run([saver, "--window-id", "0x7ffffff0"], env=screen.env, timeout=30,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if missing.returncode != 1 or missing.stderr != "no window 0x7ffffff0 on the display\n":
+        fail("a window that does not exist: exit code %d, %r" % (missing.returncode,
+                                                                 missing.stderr))
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         show = screen.start([saver, "-root"])
         problem = show_problem(screen, (0, 0) + SCREEN, colours)

@@ -91,6 +91,10 @@ TEST_F(Process, XScreenSaverSwitchesRunTheShowAndABadWindowIdIsRefused) {
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(bad.out, "") << "the program never ran";
   EXPECT_EQ(bad.err, "a window id is 0x and hexadecimal digits, or decimal digits\n");
+  ProcessRun headless = Shell("SDL_VIDEODRIVER=dummy VOQ_PROBE=display " + probe + " -root");
+  EXPECT_EQ(headless.status, 1) << "no window to draw in is a failed run";
+  EXPECT_EQ(headless.out, "display 0 window 0\n");
+  EXPECT_EQ(headless.err, "no X display to draw on\n");
 }
 
 // The probe's frame n: pixel (x, y) = (x + 2y + n) mod 256, palette entry
