@@ -15,6 +15,8 @@ packages=(
   xscreensaver x11-apps
   # the Windows build under Wine
   wine64
+  # the Debian package, its checks, and the XScreenSaver it registers savers with
+  dpkg-dev file lintian debootstrap xscreensaver
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "install_layout.h"
 #include "tool_error.h"
 
 namespace {
@@ -156,6 +157,7 @@ std::string DefaultRuntimePath(Target target) {
   std::string path = folder + "/voq";
   if (target == Target::kWindows32) path = folder + "/../win32/voq.exe";
   if (target == Target::kWindows64) path = folder + "/../win64/voq.exe";
+  if (std::string installed = InstalledRuntimePath(target); !installed.empty()) path = installed;
   std::error_code ignored;
   std::string tidy = std::filesystem::weakly_canonical(path, ignored).string();
   return tidy.empty() ? path : tidy;
