@@ -11,8 +11,8 @@ packages=(
   # tests, fuzzing and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   python3 faketime xvfb xauth x11-utils xdotool imagemagick
-  # the saver as an XScreenSaver hack
-  xscreensaver x11-apps
+  # another client's window for the hack mode's tests
+  x11-apps
   # the Windows build under Wine
   wine64
   # the Debian package, its checks, and the XScreenSaver it registers savers with
