@@ -218,11 +218,14 @@ def case_given_window(screen, saver, colours):
     logo, top, child = start_logo(screen, 160, 120)
     before = screen.shot()
     states = {w: (geometry(screen, w), screen.run(["xprop", "-id", w])) for w in (top, child)}
+    focus = screen.run(["xdotool", "getwindowfocus"])
     show = screen.start([saver, "--window-id", child])
     rect = geometry(screen, child)[:4]
     problem = show_problem(screen, rect, colours)
     if problem:
         fail("--window-id, 160x120: " + problem)
+    if screen.run(["xdotool", "getwindowfocus"]) != focus:
+        fail("--window-id: the show took the input focus")
     elif not frames_change(screen, rect):
         fail("--window-id: the frames did not change for 10 s")
     changed = outside_changes(before, screen.shot(), rect)
