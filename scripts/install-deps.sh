@@ -11,8 +11,8 @@ packages=(
   # tests, fuzzing and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   python3 faketime xvfb xauth x11-utils xdotool imagemagick
-  # another client's window for the hack mode's tests
-  x11-apps
+  # another client's window, and its cursor, for the hack mode's tests
+  x11-apps libxfixes3
   # the Windows build under Wine
   wine64
   # the Debian package, its checks, and the XScreenSaver it registers savers with

@@ -5,6 +5,7 @@ signals and by its window's end, and run by the real XScreenSaver daemon.
 
 usage: check_hack.py VOQ_MAKE GIF   (exit 77 when a tool is missing)
 """
+import ctypes
 import os
 import pwd
 import shutil
@@ -182,6 +183,28 @@ def geometry(screen, window):
             int(info["Width"]), int(info["Height"]), info["Map State"])
 
 
+class CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def cursor_at_pointer(screen):
+    """The cursor the server shows at the pointer: its size and its pixels."""
+    xlib = ctypes.CDLL("libX11.so.6")
+    xfixes = ctypes.CDLL("libXfixes.so.3")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(screen.env["DISPLAY"].encode())
+    image = xfixes.XFixesGetCursorImage(display).contents
+    shape = (image.width, image.height,
+             tuple(image.pixels[i] for i in range(image.width * image.height)))
+    xlib.XCloseDisplay(ctypes.c_void_p(display))
+    return shape
+
+
 def start_logo(screen, w, h):
     """xlogo at 40,50: (process, its top-level window, the drawing window inside it)."""
     logo = screen.start(["xlogo", "-geometry", "%dx%d+40+50" % (w, h)], stderr=None)
@@ -219,13 +242,17 @@ def case_given_window(screen, saver, colours):
     before = screen.shot()
     states = {w: (geometry(screen, w), screen.run(["xprop", "-id", w])) for w in (top, child)}
     focus = screen.run(["xdotool", "getwindowfocus"])
-    show = screen.start([saver, "--window-id", child])
     rect = geometry(screen, child)[:4]
+    screen.run(["xdotool", "mousemove", str(rect[0] + 10), str(rect[1] + 10)])
+    cursor = cursor_at_pointer(screen)
+    show = screen.start([saver, "--window-id", child])
     problem = show_problem(screen, rect, colours)
     if problem:
         fail("--window-id, 160x120: " + problem)
     if screen.run(["xdotool", "getwindowfocus"]) != focus:
         fail("--window-id: the show took the input focus")
+    if cursor_at_pointer(screen) != cursor:
+        fail("--window-id: the show changed the window's cursor")
     elif not frames_change(screen, rect):
         fail("--window-id: the frames did not change for 10 s")
     changed = outside_changes(before, screen.shot(), rect)
