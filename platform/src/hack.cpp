@@ -146,9 +146,9 @@ SDL_Window* OpenGivenWindow(void) {
   // drag and drop sets a property on it; input is XScreenSaver's.
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  static const Uint32 kIgnored[] = {SDL_DROPFILE,    SDL_DROPTEXT,          SDL_DROPBEGIN,
-                                    SDL_DROPCOMPLETE, SDL_KEYDOWN,          SDL_KEYUP,
-                                    SDL_TEXTINPUT,    SDL_MOUSEMOTION,      SDL_MOUSEBUTTONDOWN,
+  static const Uint32 kIgnored[] = {SDL_DROPFILE,    SDL_DROPTEXT,      SDL_DROPBEGIN,
+                                    SDL_DROPCOMPLETE, SDL_KEYDOWN,       SDL_KEYUP,
+                                    SDL_TEXTINPUT,    SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,
                                     SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL};
   for (size_t i = 0; i < sizeof kIgnored / sizeof kIgnored[0]; i++)
     SDL_EventState(kIgnored[i], SDL_IGNORE);
@@ -166,7 +166,8 @@ SDL_Window* OpenGivenWindow(void) {
   // selected by one of us).
   Display* display = info.info.x11.display;
   XWindowAttributes attributes;
-  long mask = XGetWindowAttributes(display, givenWindow, &attributes) ? attributes.your_event_mask : 0;
+  long mask =
+      XGetWindowAttributes(display, givenWindow, &attributes) ? attributes.your_event_mask : 0;
   XSelectInput(display, givenWindow, mask | StructureNotifyMask | ExposureMask);
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
   SDL_AddEventWatch(WatchGivenWindow, NULL);

@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
   if (exe == NULL) exe = realpath(argv[0], NULL);
   const char* program = exe != NULL ? exe : argv[0];
   unsigned long hackWindow = 0;
-  HackTarget hack = ReadHackSwitches(argc - 1, argv + 1, getenv("XSCREENSAVER_WINDOW"), &hackWindow);
+  HackTarget hack =
+      ReadHackSwitches(argc - 1, argv + 1, getenv("XSCREENSAVER_WINDOW"), &hackWindow);
   if (hack == kHackBadSwitch) {
     fputs("a window id is 0x and hexadecimal digits, or decimal digits\n", stderr);
     free(exe);

@@ -84,7 +84,8 @@ static void SendActivation(HWND window, bool active) {
 
 static void ApplyCursor(void) {
   // SDL sets the cursor on every window it knows, a foreign one too.
-  if (VideoRunning() && !DrawsInForeignWindow()) SDL_ShowCursor(cursorHidden ? SDL_DISABLE : SDL_ENABLE);
+  if (VideoRunning() && !DrawsInForeignWindow())
+    SDL_ShowCursor(cursorHidden ? SDL_DISABLE : SDL_ENABLE);
 }
 
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
