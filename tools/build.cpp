@@ -188,7 +188,7 @@ int RunBuild(const Arguments& arguments) {
       backgroundNote = " (the nearest to " + ColourText(settings.background) + " is " + ColourText(chosen) + ")";
   }
 
-  RawHeader header = MakeHeader(picture.width, picture.height, (int32_t)gif.size(), settings.show);
+  SaverHeader header = MakeHeader(picture.width, picture.height, (int32_t)gif.size(), settings.show);
   Bytes saver = JoinSaver(runtime, MakeBlock(header, gif));
   AtomicFile file(settings.output, saver, true);
   VerifySaver(file.TemporaryPath(), header, picture);

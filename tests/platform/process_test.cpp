@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_directory.h"
+#include "tests/lib/temporary.h"
 
 namespace {
 
