@@ -3,61 +3,11 @@
 import os
 import struct
 import subprocess
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def lzw(pixels, min_code_size, clear_after=0):
-    clear, end = 1 << min_code_size, (1 << min_code_size) + 1
-    out, bits, count = bytearray(), 0, 0
-
-    def put(code, width):
-        nonlocal bits, count
-        bits |= code << count
-        count += width
-        while count >= 8:
-            out.append(bits & 0xFF)
-            bits >>= 8
-            count -= 8
-
-    table, nxt, width, since = {}, clear + 2, min_code_size + 1, 0
-
-    def emit(code):
-        nonlocal width, since
-        put(code, width)
-        if nxt >= (1 << width) and width < 12:
-            width += 1
-        since += 1
-
-    put(clear, width)
-    prefix = None
-    for p in pixels:
-        if prefix is None:
-            prefix = p
-            continue
-        if (prefix, p) in table:
-            prefix = table[(prefix, p)]
-            continue
-        emit(prefix)
-        if clear_after and since >= clear_after or nxt >= 4096:
-            put(clear, width)
-            table, nxt, width, since = {}, clear + 2, min_code_size + 1, 0
-        else:
-            table[(prefix, p)] = nxt
-            nxt += 1
-        prefix = p
-    emit(prefix)
-    put(end, width)
-    if count:
-        out.append(bits & 0xFF)
-    return bytes(out)
-
-
-def sub_blocks(data, chunk=255):
-    out = bytearray()
-    for i in range(0, len(data), chunk):
-        out += bytes([len(data[i:i + chunk])]) + data[i:i + chunk]
-    return bytes(out + b"\0")
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "lib"))
+from saver import lzw, sub_blocks  # noqa: E402
 
 
 def table(n, seed=1):

@@ -5,12 +5,14 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   # Linux runtime and tools
-  libsdl2-dev libgif-dev libimagequant-dev libstb-dev
+  libsdl2-dev libx11-dev libgif-dev libimagequant-dev libstb-dev
   # Windows runtimes
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   # tests, fuzzing and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   python3 faketime xvfb xauth x11-utils xdotool imagemagick
+  # another client's window, and its cursor, for the hack mode's tests
+  x11-apps libxfixes3
   # the Windows build under Wine
   wine64
   # the Debian package, its checks, and the XScreenSaver it registers savers with

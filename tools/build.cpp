@@ -115,7 +115,7 @@ int RunBuild(const Arguments& arguments) {
   Bytes gif = asIs ? TakeGifAsItIs(path, &settings, &picture) : ConvertPicture(path, &settings, &picture);
 
   std::string backgroundNote;
-  RawHeader header = HeaderFor(picture, gif.size(), &settings, &backgroundNote);
+  SaverHeader header = HeaderFor(picture, gif.size(), &settings, &backgroundNote);
   Bytes saver = JoinSaver(runtime, MakeBlock(header, gif));
   AtomicFile file(settings.output, saver, true);
   VerifySaver(file.TemporaryPath(), header, picture);

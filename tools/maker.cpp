@@ -116,7 +116,7 @@ Bytes ConvertImage(RgbaImage image, const std::string& name, SaverSettings* sett
   return EncodeRuntimeGif(quantised.picture);
 }
 
-RawHeader HeaderFor(const IndexedPicture& picture, size_t gifSize, SaverSettings* settings,
+SaverHeader HeaderFor(const IndexedPicture& picture, size_t gifSize, SaverSettings* settings,
                     std::string* backgroundNote) {
   if (settings->backgroundColour) {
     int exclude = settings->show.colorKey == kNoColorKey ? -1 : settings->show.colorKey;
@@ -135,7 +135,7 @@ Bytes MakeSaver(const Bytes& pictureFile, const std::string& name, SaverSettings
   IndexedPicture picture;
   std::string note;
   Bytes gif = ConvertImage(std::move(image), name, &settings, &picture, &note);
-  RawHeader header = HeaderFor(picture, gif.size(), &settings, &note);
+  SaverHeader header = HeaderFor(picture, gif.size(), &settings, &note);
   Bytes saver = JoinSaver(runtime, MakeBlock(header, gif));
   // The runtime's reader reads files; the copy lives only while it is checked.
   TemporaryFolder work;

@@ -43,7 +43,7 @@ Bytes ConvertImage(RgbaImage image, const std::string& name, SaverSettings* sett
 
 // The header for picture and its GIF, with a --background colour resolved to
 // its nearest entry (*backgroundNote says which when it differs).
-RawHeader HeaderFor(const IndexedPicture& picture, size_t gifSize, SaverSettings* settings,
+SaverHeader HeaderFor(const IndexedPicture& picture, size_t gifSize, SaverSettings* settings,
                     std::string* backgroundNote);
 
 // A whole saver from the bytes of a picture file (PNG, JPEG, GIF, BMP, TGA)

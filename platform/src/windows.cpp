@@ -3,6 +3,7 @@
 #include <string.h>
 #include <strings.h>
 
+#include "hack.h"
 #include "window_internal.h"
 
 #define kClassCount 4
@@ -82,7 +83,9 @@ static void SendActivation(HWND window, bool active) {
 }
 
 static void ApplyCursor(void) {
-  if (VideoRunning()) SDL_ShowCursor(cursorHidden ? SDL_DISABLE : SDL_ENABLE);
+  // SDL sets the cursor on every window it knows, a foreign one too.
+  if (VideoRunning() && !DrawsInForeignWindow())
+    SDL_ShowCursor(cursorHidden ? SDL_DISABLE : SDL_ENABLE);
 }
 
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
@@ -102,8 +105,9 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     // so it is made at the desktop's size from the start.
     SDL_Rect area = {X, Y, kClientWidth, kClientHeight};
     if (flags & SDL_WINDOW_FULLSCREEN) SDL_GetDisplayBounds(0, &area);
-    window->sdl = SDL_CreateWindow(lpWindowName != NULL ? lpWindowName : "", area.x, area.y,
-                                   area.w, area.h, flags);
+    window->sdl = HackGivesWindow() ? OpenGivenWindow()
+                                    : SDL_CreateWindow(lpWindowName != NULL ? lpWindowName : "",
+                                                       area.x, area.y, area.w, area.h, flags);
     if (window->sdl == NULL) return NULL;
     CreatePresentation(window);
     ApplyCursor();

@@ -10,22 +10,28 @@
 #include <vector>
 
 #include "job.h"
-#include "tests/platform/temp_directory.h"
+#include "tests/lib/temporary.h"
 #include "tool_error.h"
 
 namespace {
 
 // A TMPDIR of the test's own, to see what the jobs leave in it.
-class JobTest : public TempDirectoryTest {
+class JobTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TempDirectoryTest::SetUp();
-    setenv("TMPDIR", directory.c_str(), 1);
+    const char* before = getenv("TMPDIR");
+    before_ = before != nullptr ? before : "";
+    setenv("TMPDIR", temporary_.path().c_str(), 1);
   }
   void TearDown() override {
-    EXPECT_TRUE(std::filesystem::is_empty(directory)) << "a job left files in " << directory;
-    TempDirectoryTest::TearDown();
+    EXPECT_TRUE(std::filesystem::is_empty(temporary_.path())) << "a job left files in " << temporary_.path();
+    if (before_.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", before_.c_str(), 1);
   }
+  TemporaryDirectory temporary_{"voq-job-test"};
+  std::string before_;
 };
 
 TEST_F(JobTest, AnswersWithTheBytesOrTheToolsMessage) {

@@ -287,8 +287,9 @@ Runtimes LoadRuntimes(const Options& options) {
       runtimes.loaded[target] = LoadRuntime(target, options.Value(option), &used);
     } catch (const ToolError& error) {
       runtimes.missing[target] = error.what();
-      std::fprintf(stderr, "voq-make: serve: no %s runtime, so no %s: %s\n", TargetName(target),
-                   target == Target::kLinux ? "previews and no Linux savers" : "savers for it", error.what());
+      std::fprintf(stderr, "voq-make: serve: no %s runtime, so no %s (%s RUNTIME names one): %s\n",
+                   TargetName(target), target == Target::kLinux ? "previews and no Linux savers" : "savers for it",
+                   option.c_str(), error.what());
     }
   }
   return runtimes;
