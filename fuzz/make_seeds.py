@@ -2,6 +2,7 @@
 """Writes the committed seed corpora of the fuzz targets (run from anywhere)."""
 import os
 import struct
+import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -58,6 +59,28 @@ def main():
     write(blocks, "letter_case", header.replace(b"Quill", b"quill", 1))
     write(blocks, "short", header[:200])
     write(blocks, "no_background", header[:137] + b"\0" + header[138:])
+
+    # The tool's picture formats, tiny, made by ImageMagick: opaque, with
+    # alpha, grey, palette and progressive variants.
+    pictures = os.path.join(HERE, "corpus", "picture")
+    os.makedirs(pictures, exist_ok=True)
+    for name, options in [
+        ("rgb.png", ["-size", "6x4", "gradient:red-blue"]),
+        ("alpha.png", ["-size", "5x5", "radial-gradient:none-green"]),
+        ("grey.png", ["-size", "4x3", "gradient:", "-colorspace", "Gray"]),
+        ("baseline.jpg", ["-size", "16x8", "gradient:yellow-navy"]),
+        ("progressive.jpg", ["-size", "9x7", "gradient:white-purple", "-interlace", "JPEG"]),
+        ("grey.jpg", ["-size", "8x8", "gradient:", "-colorspace", "Gray"]),
+        ("two.gif", ["-size", "4x4", "xc:red", "-size", "4x4", "xc:blue"]),
+        ("rgb.bmp", ["-size", "5x3", "gradient:cyan-black"]),
+        ("palette.bmp", ["-size", "4x4", "gradient:", "-type", "Palette"]),
+        ("rgb.tga", ["-size", "3x5", "gradient:orange-teal"]),
+        ("rle.tga", ["-size", "6x2", "xc:grey", "-compress", "RLE"]),
+    ]:
+        path = os.path.join(pictures, name)
+        subprocess.run(["convert"] + options + ["-strip", path], check=True)
+        if name == "two.gif":
+            subprocess.run(["convert", path + "[0]", "-strip", path], check=True)
 
 
 if __name__ == "__main__":

@@ -17,6 +17,8 @@ packages=(
   wine64
   # the Debian package, its checks, and the XScreenSaver it registers savers with
   dpkg-dev file lintian debootstrap xscreensaver
+  # the on-line maker: its HTTP library, the reverse proxy, browser and load tests
+  libcpp-httplib-dev nginx chromium wrk
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -29,3 +31,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
 fi
+
+# Node and npm for the maker's browser test (any Node that brings npm will do).
+if ! command -v npm >/dev/null; then
+  SUDO=
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q nodejs npm
+fi
+"$(dirname "$0")/../tests/serve/install.sh"

@@ -15,6 +15,7 @@ int RunPreview(const Arguments& arguments);
 int RunConvert(const Arguments& arguments);
 int RunInstall(const Arguments& arguments);
 int RunUninstall(const Arguments& arguments);
+int RunServe(const Arguments& arguments);
 
 // Help texts.
 extern const char kToolHelp[];
@@ -25,5 +26,6 @@ extern const char kPreviewHelp[];
 extern const char kConvertHelp[];
 extern const char kInstallHelp[];
 extern const char kUninstallHelp[];
+extern const char kServeHelp[];
 
 #endif

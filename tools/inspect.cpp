@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "maker.h"
 #include "options.h"
 #include "report.h"
 #include "saver_check.h"
@@ -23,12 +24,6 @@ std::string TypeText(uint8_t type) {
   if (type >= 0x21 && type < 0x7f) return std::string(1, (char)type);
   char text[8];
   std::snprintf(text, sizeof text, "0x%02x", type);
-  return text;
-}
-
-std::string ColourText(const Rgb& colour) {
-  char text[32];
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.red, colour.green, colour.blue);
   return text;
 }
 

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     if (command == "convert") return RunConvert(arguments);
     if (command == "install") return RunInstall(arguments);
     if (command == "uninstall") return RunUninstall(arguments);
+    if (command == "serve") return RunServe(arguments);
     throw UsageError("unknown command " + command + " (see voq-make --help)");
   } catch (const UsageError& error) {
     std::fprintf(stderr, "voq-make: error: %s\n", error.what());
