@@ -4,7 +4,7 @@
 string(REPLACE "," ";" samples "${SAMPLES}")
 foreach(bits 32 64)
   set(runtime ${RUNTIME${bits}})
-  if(NOT EXISTS ${runtime})
+  if(NOT EXISTS "${runtime}")
     continue()
   endif()
   file(MAKE_DIRECTORY ${OUT}/win${bits})
