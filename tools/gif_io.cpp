@@ -320,18 +320,21 @@ void AnimatedGifWriter::AddFrame(const IndexedPicture& frame, int delay) {
   bool samePalette = frames_ > 0 && frame.palette == previous_.palette;
   int left = 0, top = 0, right = width_, bottom = height_;
   if (samePalette) {
+    // Whole rows compared first; columns only where the rectangle could
+    // still widen (a preview has hundreds of full-screen frames).
     left = width_, top = height_, right = 0, bottom = 0;
     for (int y = 0; y < height_; y++) {
       const uint8_t* now = &frame.indices[(size_t)y * width_];
       const uint8_t* before = &previous_.indices[(size_t)y * width_];
-      for (int x = 0; x < width_; x++) {
-        if (now[x] != before[x]) {
-          left = std::min(left, x);
-          right = std::max(right, x + 1);
-          top = std::min(top, y);
-          bottom = std::max(bottom, y + 1);
-        }
-      }
+      if (std::memcmp(now, before, width_) == 0) continue;
+      if (top == height_) top = y;
+      bottom = y + 1;
+      int x = 0;
+      while (x < left && now[x] == before[x]) x++;
+      left = std::min(left, x);
+      x = width_;
+      while (x > right && now[x - 1] == before[x - 1]) x--;
+      right = std::max(right, x);
     }
     if (right == 0) left = 0, top = 0, right = 1, bottom = 1;
   }
