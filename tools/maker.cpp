@@ -51,6 +51,14 @@ std::string FirstLine(const std::string& text) {
   return end == std::string::npos ? text : text.substr(0, end);
 }
 
+void CheckRuntimeRun(const ProcessResult& run, int shown) {
+  if (run.timedOut) throw ToolError("the runtime did not finish " + std::to_string(shown) + " frames in time");
+  if (run.signal != 0) throw ToolError("the runtime was ended by signal " + std::to_string(run.signal));
+  if (run.exitCode != 0)
+    throw ToolError("the runtime exited with " + std::to_string(run.exitCode) +
+                    (run.errors.empty() ? "" : ": " + FirstLine(run.errors)));
+}
+
 }  // namespace
 
 std::string ColourText(const Rgb& colour) {
@@ -160,15 +168,18 @@ Bytes RecordPreview(const Bytes& block, const Bytes& linuxRuntime, int seconds, 
   int shown = seconds * kShownFramesPerSecond;
   // The frames are encoded while the runtime still shows the later ones, on
   // another core: a frame is whole once the next one is begun, or the
-  // runtime has ended.
+  // runtime has ended. The folder's inotify wakes the encoder; without one
+  // (none left to this user) it looks every 10 ms.
   int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-  if (watch < 0 || inotify_add_watch(watch, frames.c_str(), IN_CREATE) < 0) {
-    if (watch >= 0) close(watch);
-    throw ToolError("cannot watch the folder of the frames in " + work.Path());
+  if (watch >= 0 && inotify_add_watch(watch, frames.c_str(), IN_CREATE) < 0) {
+    close(watch);
+    watch = -1;
   }
   struct Closer {
     int fd;
-    ~Closer() { close(fd); }
+    ~Closer() {
+      if (fd >= 0) close(fd);
+    }
   } closer{watch};
   std::future<ProcessResult> running = std::async(std::launch::async, [&] {
     return RunProcess({saver, "/s"},
@@ -187,9 +198,9 @@ Bytes RecordPreview(const Bytes& block, const Bytes& linuxRuntime, int seconds, 
     if (!ended && !FileExists(FramePath(frames, number + 1))) {
       // Woken by the next frame's file; the runtime's end is seen within 10 ms.
       pollfd event = {watch, POLLIN, 0};
-      poll(&event, 1, 10);
+      poll(&event, watch >= 0 ? 1 : 0, 10);
       char drained[4096];
-      while (::read(watch, drained, sizeof drained) > 0) {
+      while (watch >= 0 && ::read(watch, drained, sizeof drained) > 0) {
       }
       continue;
     }
@@ -199,6 +210,8 @@ Bytes RecordPreview(const Bytes& block, const Bytes& linuxRuntime, int seconds, 
       try {
         frame = DecodeBmp8(ReadWholeFile(FramePath(frames, number), "frame"));
       } catch (const ToolError& error) {
+        // A runtime that failed may have left its last frame half written.
+        if (ended) CheckRuntimeRun(running.get(), shown);
         throw ToolError("frame " + std::to_string(number) + " of the runtime: " + error.what());
       }
       if (!animation) animation = std::make_unique<AnimatedGifWriter>(frame.width, frame.height, frame.palette);
@@ -209,12 +222,7 @@ Bytes RecordPreview(const Bytes& block, const Bytes& linuxRuntime, int seconds, 
     number++;
     read++;
   }
-  ProcessResult run = running.get();
-  if (run.timedOut) throw ToolError("the runtime did not finish " + std::to_string(shown) + " frames in time");
-  if (run.signal != 0) throw ToolError("the runtime was ended by signal " + std::to_string(run.signal));
-  if (run.exitCode != 0)
-    throw ToolError("the runtime exited with " + std::to_string(run.exitCode) +
-                    (run.errors.empty() ? "" : ": " + FirstLine(run.errors)));
+  CheckRuntimeRun(running.get(), shown);
   if (kept == 0) throw ToolError("the runtime showed no frames");
   *summary = std::to_string(kept) + " frames, every " + (kKeepEvery == 2 ? "second" : "one") + " of the " +
              std::to_string(read) + " the runtime showed, at 30 a second";
