@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/gif_blocks.h"
@@ -113,6 +114,61 @@ void PutRows(GifEncoder& encoder, const uint8_t* first, int width, int height, i
     std::memcpy(row.data(), first + (size_t)y * stride, width);
     encoder.Check(EGifPutLine(encoder.Get(), row.data(), width), "a row");
   }
+}
+
+// The image data of 8-bit pixels as GIF's LZW codes, in the sub-blocks that
+// follow the image descriptor's code size byte (which giflib writes). A
+// preview puts tens of millions of pixels through this, and giflib's own
+// encoder calls a function per pixel to look each one up.
+void PutPackedRows(GifEncoder& encoder, const uint8_t* first, int width, int height, int stride) {
+  constexpr int kClear = 256, kEnd = 257, kLargest = 4095;
+  constexpr int kSlotBits = 13;  // twice the codes: short probes
+  constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
+  std::vector<uint32_t> keys(kSlotMask + 1, 0);  // (prefix << 8 | pixel) + 1; 0 is empty
+  std::vector<uint16_t> codes(kSlotMask + 1);
+  Bytes packed;
+  packed.reserve((size_t)width * height / 2 + 16);
+  uint64_t bits = 0;
+  int pending = 0, size = 9, last = kEnd;
+  auto emit = [&](int code) {
+    bits |= (uint64_t)code << pending;
+    for (pending += size; pending >= 8; pending -= 8, bits >>= 8) packed.push_back((uint8_t)bits);
+  };
+  emit(kClear);
+  int current = first[0];
+  for (int y = 0; y < height; y++) {
+    const uint8_t* row = first + (size_t)y * stride;
+    for (int x = y == 0 ? 1 : 0; x < width; x++) {
+      uint32_t key = ((uint32_t)current << 8 | row[x]) + 1;
+      uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
+      while (keys[slot] != 0 && keys[slot] != key) slot = (slot + 1) & kSlotMask;
+      if (keys[slot] == key) {
+        current = codes[slot];
+        continue;
+      }
+      emit(current);
+      keys[slot] = key;
+      codes[slot] = (uint16_t)++last;
+      if (last >= (1 << size)) size++;
+      if (last == kLargest) {
+        emit(kClear);
+        std::fill(keys.begin(), keys.end(), 0);
+        size = 9;
+        last = kEnd;
+      }
+      current = row[x];
+    }
+  }
+  emit(current);
+  emit(kEnd);
+  if (pending > 0) packed.push_back((uint8_t)bits);
+  GifByteType block[256];
+  for (size_t at = 0; at < packed.size(); at += 255) {
+    block[0] = (GifByteType)std::min<size_t>(255, packed.size() - at);
+    std::memcpy(block + 1, &packed[at], block[0]);
+    encoder.Check(EGifPutCodeNext(encoder.Get(), block), "a frame's data");
+  }
+  encoder.Check(EGifPutCodeNext(encoder.Get(), nullptr), "a frame's data");
 }
 
 }  // namespace
@@ -320,18 +376,21 @@ void AnimatedGifWriter::AddFrame(const IndexedPicture& frame, int delay) {
   bool samePalette = frames_ > 0 && frame.palette == previous_.palette;
   int left = 0, top = 0, right = width_, bottom = height_;
   if (samePalette) {
+    // Whole rows compared first; columns only where the rectangle could
+    // still widen (a preview has hundreds of full-screen frames).
     left = width_, top = height_, right = 0, bottom = 0;
     for (int y = 0; y < height_; y++) {
       const uint8_t* now = &frame.indices[(size_t)y * width_];
       const uint8_t* before = &previous_.indices[(size_t)y * width_];
-      for (int x = 0; x < width_; x++) {
-        if (now[x] != before[x]) {
-          left = std::min(left, x);
-          right = std::max(right, x + 1);
-          top = std::min(top, y);
-          bottom = std::max(bottom, y + 1);
-        }
-      }
+      if (std::memcmp(now, before, width_) == 0) continue;
+      if (top == height_) top = y;
+      bottom = y + 1;
+      int x = 0;
+      while (x < left && now[x] == before[x]) x++;
+      left = std::min(left, x);
+      x = width_;
+      while (x > right && now[x - 1] == before[x - 1]) x--;
+      right = std::max(right, x);
     }
     if (right == 0) left = 0, top = 0, right = 1, bottom = 1;
   }
@@ -349,7 +408,7 @@ void AnimatedGifWriter::AddFrame(const IndexedPicture& frame, int delay) {
   int result = EGifPutImageDesc(gif, left, top, right - left, bottom - top, false, local);
   if (local != nullptr) GifFreeMapObject(local);
   encoder->Check(result, "a frame's descriptor");
-  PutRows(*encoder, &frame.indices[(size_t)top * width_ + left], right - left, bottom - top, width_);
+  PutPackedRows(*encoder, &frame.indices[(size_t)top * width_ + left], right - left, bottom - top, width_);
   previous_ = frame;
   frames_++;
 }

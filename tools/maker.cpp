@@ -1,8 +1,13 @@
 #include "maker.h"
 
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <memory>
 
 #include "bmp.h"
@@ -44,6 +49,14 @@ std::string FramePath(const std::string& folder, int number) {
 std::string FirstLine(const std::string& text) {
   size_t end = text.find('\n');
   return end == std::string::npos ? text : text.substr(0, end);
+}
+
+void CheckRuntimeRun(const ProcessResult& run, int shown) {
+  if (run.timedOut) throw ToolError("the runtime did not finish " + std::to_string(shown) + " frames in time");
+  if (run.signal != 0) throw ToolError("the runtime was ended by signal " + std::to_string(run.signal));
+  if (run.exitCode != 0)
+    throw ToolError("the runtime exited with " + std::to_string(run.exitCode) +
+                    (run.errors.empty() ? "" : ": " + FirstLine(run.errors)));
 }
 
 }  // namespace
@@ -153,34 +166,64 @@ Bytes RecordPreview(const Bytes& block, const Bytes& linuxRuntime, int seconds, 
   std::string frames = work.Path() + "/frames";
   if (mkdir(frames.c_str(), 0700) != 0) throw ToolError("cannot make a folder for the frames in " + work.Path());
   int shown = seconds * kShownFramesPerSecond;
-  ProcessResult run = RunProcess({saver, "/s"},
-                                 {{"SDL_VIDEODRIVER", "dummy"},
-                                  {"SDL_AUDIODRIVER", "dummy"},
-                                  {"VOQ_FRAMES", std::to_string(shown)},
-                                  {"VOQ_CAPTURE_DIR", frames}},
-                                 30.0 + shown * 0.1);
-  if (run.timedOut) throw ToolError("the runtime did not finish " + std::to_string(shown) + " frames in time");
-  if (run.signal != 0) throw ToolError("the runtime was ended by signal " + std::to_string(run.signal));
-  if (run.exitCode != 0)
-    throw ToolError("the runtime exited with " + std::to_string(run.exitCode) +
-                    (run.errors.empty() ? "" : ": " + FirstLine(run.errors)));
-  if (!FileExists(FramePath(frames, 0))) throw ToolError("the runtime showed no frames");
+  // The frames are encoded while the runtime still shows the later ones, on
+  // another core: a frame is whole once the next one is begun, or the
+  // runtime has ended. The folder's inotify wakes the encoder; without one
+  // (none left to this user) it looks every 10 ms.
+  int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  if (watch >= 0 && inotify_add_watch(watch, frames.c_str(), IN_CREATE) < 0) {
+    close(watch);
+    watch = -1;
+  }
+  struct Closer {
+    int fd;
+    ~Closer() {
+      if (fd >= 0) close(fd);
+    }
+  } closer{watch};
+  std::future<ProcessResult> running = std::async(std::launch::async, [&] {
+    return RunProcess({saver, "/s"},
+                      {{"SDL_VIDEODRIVER", "dummy"},
+                       {"SDL_AUDIODRIVER", "dummy"},
+                       {"VOQ_FRAMES", std::to_string(shown)},
+                       {"VOQ_CAPTURE_DIR", frames}},
+                      30.0 + shown * 0.1);
+  });
 
   std::unique_ptr<AnimatedGifWriter> animation;
   int kept = 0, read = 0;
-  for (int number = 0; number < shown && FileExists(FramePath(frames, number)); number++, read++) {
-    if (number % kKeepEvery != 0) continue;
-    IndexedPicture frame;
-    try {
-      frame = DecodeBmp8(ReadWholeFile(FramePath(frames, number), "frame"));
-    } catch (const ToolError& error) {
-      throw ToolError("frame " + std::to_string(number) + " of the runtime: " + error.what());
+  bool ended = false;
+  for (int number = 0; number < shown;) {
+    if (!ended) ended = running.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    if (!ended && !FileExists(FramePath(frames, number + 1))) {
+      // Woken by the next frame's file; the runtime's end is seen within 10 ms.
+      pollfd event = {watch, POLLIN, 0};
+      poll(&event, watch >= 0 ? 1 : 0, 10);
+      char drained[4096];
+      while (watch >= 0 && ::read(watch, drained, sizeof drained) > 0) {
+      }
+      continue;
     }
-    if (!animation) animation = std::make_unique<AnimatedGifWriter>(frame.width, frame.height, frame.palette);
-    // 1/30 s in hundredths: 3, 3, 4, ...
-    animation->AddFrame(frame, kept % 3 == 2 ? 4 : 3);
-    kept++;
+    if (!FileExists(FramePath(frames, number))) break;
+    if (number % kKeepEvery == 0) {
+      IndexedPicture frame;
+      try {
+        frame = DecodeBmp8(ReadWholeFile(FramePath(frames, number), "frame"));
+      } catch (const ToolError& error) {
+        // A runtime that failed may have left its last frame half written.
+        if (ended) CheckRuntimeRun(running.get(), shown);
+        throw ToolError("frame " + std::to_string(number) + " of the runtime: " + error.what());
+      }
+      if (!animation) animation = std::make_unique<AnimatedGifWriter>(frame.width, frame.height, frame.palette);
+      // 1/30 s in hundredths: 3, 3, 4, ...
+      animation->AddFrame(frame, kept % 3 == 2 ? 4 : 3);
+      kept++;
+    }
+    number++;
+    read++;
   }
+  CheckRuntimeRun(running.get(), shown);
+  if (kept == 0) throw ToolError("the runtime showed no frames");
   *summary = std::to_string(kept) + " frames, every " + (kKeepEvery == 2 ? "second" : "one") + " of the " +
              std::to_string(read) + " the runtime showed, at 30 a second";
   return animation->Finish();

@@ -1,5 +1,9 @@
 // GIF structure facts, the runtime's subset, and the tool's GIF encoder.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
 
 #include "gif_io.h"
 #include "test_support.h"
@@ -115,6 +119,39 @@ TEST(GifLayoutReader, InterlacedRowsComeBackInPlace) {
   for (int y = 0; y < recipe.height; y++)
     for (int x = 0; x < recipe.width; x++)
       ASSERT_EQ(decoded.indices[(size_t)y * recipe.width + x], TestGifPixel(recipe, x, y)) << x << "," << y;
+}
+
+// Noise (long enough to fill the code table many times over), a changed
+// block, no change, then new colours: giflib must see every frame as given.
+TEST(AnimatedGifWriter, GiflibDecodesEveryFrameAsGiven) {
+  std::mt19937 random(7);
+  std::vector<IndexedPicture> frames(4, PatternPicture(301, 203));
+  for (uint8_t& index : frames[0].indices) index = (uint8_t)(random() % 256);
+  frames[1] = frames[0];
+  for (int y = 50; y < 120; y++)
+    for (int x = 7; x < 290; x++) frames[1].indices[(size_t)y * 301 + x] = (uint8_t)(x / 3 + y);
+  frames[2] = frames[1];
+  frames[3] = frames[1];
+  frames[3].palette[5] = {1, 2, 3};
+  AnimatedGifWriter writer(301, 203, frames[0].palette);
+  for (const IndexedPicture& frame : frames) writer.AddFrame(frame, 3);
+  Bytes gif = writer.Finish();
+
+  GifFileType* decoded = SlurpGif(gif);
+  ASSERT_NE(decoded, nullptr);
+  ASSERT_EQ(decoded->ImageCount, 4);
+  std::vector<uint8_t> screen(301 * 203, 0);
+  for (int i = 0; i < 4; i++) {
+    const SavedImage& image = decoded->SavedImages[i];
+    const GifImageDesc& at = image.ImageDesc;
+    for (int y = 0; y < at.Height; y++)
+      std::memcpy(&screen[(size_t)(at.Top + y) * 301 + at.Left], image.RasterBits + (size_t)y * at.Width, at.Width);
+    EXPECT_EQ(screen, frames[i].indices) << "frame " << i;
+  }
+  EXPECT_EQ(decoded->SavedImages[2].ImageDesc.Width, 1) << "an unchanged frame is one pixel";
+  EXPECT_NE(decoded->SavedImages[3].ImageDesc.ColorMap, nullptr);
+  int error = 0;
+  DGifCloseFile(decoded, &error);
 }
 
 }  // namespace

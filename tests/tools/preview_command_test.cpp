@@ -18,45 +18,34 @@ struct Animation {
   std::vector<uint8_t> first;  // the first frame's pixels
 };
 
-int ReadFromBytes(GifFileType* gif, GifByteType* into, int count) {
-  auto* source = static_cast<std::pair<const Bytes*, size_t>*>(gif->UserData);
-  int take = (int)std::min((size_t)count, source->first->size() - source->second);
-  std::memcpy(into, source->first->data() + source->second, take);
-  source->second += take;
-  return take;
-}
-
 Animation ReadAnimation(const Bytes& bytes) {
   Animation animation;
-  std::pair<const Bytes*, size_t> source = {&bytes, 0};
-  int error = 0;
-  GifFileType* gif = DGifOpen(&source, ReadFromBytes, &error);
+  GifFileType* gif = SlurpGif(bytes);
   if (gif == nullptr) return animation;
-  if (DGifSlurp(gif) == GIF_OK) {
-    animation.width = gif->SWidth;
-    animation.height = gif->SHeight;
-    animation.frames = gif->ImageCount;
-    for (int i = 0; i < gif->ImageCount; i++) {
-      GraphicsControlBlock control;
-      if (DGifSavedExtensionToGCB(gif, i, &control) == GIF_OK) animation.delays.push_back(control.DelayTime);
-    }
-    // giflib files an extension under the image that follows it.
-    if (gif->ImageCount > 0) {
-      const SavedImage& image = gif->SavedImages[0];
-      for (int i = 0; i < image.ExtensionBlockCount; i++)
-        animation.loops = animation.loops || (image.ExtensionBlocks[i].Function == APPLICATION_EXT_FUNC_CODE &&
-                                              image.ExtensionBlocks[i].ByteCount == 11 &&
-                                              std::memcmp(image.ExtensionBlocks[i].Bytes, "NETSCAPE2.0", 11) == 0);
-    }
-    for (int i = 0; gif->SColorMap != nullptr && i < 256; i++) {
-      const GifColorType& c = gif->SColorMap->Colors[i];
-      animation.palette[i] = {c.Red, c.Green, c.Blue};
-    }
-    if (gif->ImageCount > 0) {
-      const SavedImage& image = gif->SavedImages[0];
-      animation.first.assign(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
-    }
+  animation.width = gif->SWidth;
+  animation.height = gif->SHeight;
+  animation.frames = gif->ImageCount;
+  for (int i = 0; i < gif->ImageCount; i++) {
+    GraphicsControlBlock control;
+    if (DGifSavedExtensionToGCB(gif, i, &control) == GIF_OK) animation.delays.push_back(control.DelayTime);
   }
+  // giflib files an extension under the image that follows it.
+  if (gif->ImageCount > 0) {
+    const SavedImage& image = gif->SavedImages[0];
+    for (int i = 0; i < image.ExtensionBlockCount; i++)
+      animation.loops = animation.loops || (image.ExtensionBlocks[i].Function == APPLICATION_EXT_FUNC_CODE &&
+                                            image.ExtensionBlocks[i].ByteCount == 11 &&
+                                            std::memcmp(image.ExtensionBlocks[i].Bytes, "NETSCAPE2.0", 11) == 0);
+  }
+  for (int i = 0; gif->SColorMap != nullptr && i < 256; i++) {
+    const GifColorType& c = gif->SColorMap->Colors[i];
+    animation.palette[i] = {c.Red, c.Green, c.Blue};
+  }
+  if (gif->ImageCount > 0) {
+    const SavedImage& image = gif->SavedImages[0];
+    animation.first.assign(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
+  }
+  int error = 0;
   DGifCloseFile(gif, &error);
   return animation;
 }

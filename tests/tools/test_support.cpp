@@ -1,17 +1,37 @@
 #include "test_support.h"
 
 #include <dirent.h>
+#include <gif_lib.h>
 #include <sys/stat.h>
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "tests/lib/giflib_writer.h"
+
+GifFileType* SlurpGif(const Bytes& bytes) {
+  std::pair<const Bytes*, size_t> source = {&bytes, 0};
+  auto read = [](GifFileType* gif, GifByteType* into, int count) {
+    auto* from = static_cast<std::pair<const Bytes*, size_t>*>(gif->UserData);
+    int take = (int)std::min((size_t)count, from->first->size() - from->second);
+    std::memcpy(into, from->first->data() + from->second, take);
+    from->second += take;
+    return take;
+  };
+  int error = 0;
+  GifFileType* gif = DGifOpen(&source, read, &error);
+  if (gif != nullptr && DGifSlurp(gif) != GIF_OK) {
+    DGifCloseFile(gif, &error);
+    gif = nullptr;
+  }
+  return gif;
+}
 
 ProcessResult RunTool(const std::vector<std::string>& arguments) {
   std::vector<std::string> argv = {VOQ_MAKE_PATH};

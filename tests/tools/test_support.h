@@ -23,6 +23,11 @@ const std::string& TestRuntime();
 // savers were made).
 bool SaversRun();
 
+// The whole GIF read by giflib's DGifSlurp, or nullptr when giflib refuses
+// it; the caller closes it with DGifCloseFile.
+struct GifFileType;
+GifFileType* SlurpGif(const Bytes& bytes);
+
 // Names in folder (no "." or "..").
 std::set<std::string> FolderEntries(const std::string& folder);
 

@@ -55,9 +55,7 @@ void WriteAll(int fd, const void* data, size_t size) {
   rlimit noCore = {0, 0};
   setrlimit(RLIMIT_CORE, &noCore);
   setenv("TMPDIR", folder.c_str(), 1);
-  // Jobs run side by side, one core each: threads of the quantiser inside one
-  // would only spin against the others.
-  omp_set_num_threads(1);
+  omp_set_num_threads(limits.threads);
   try {
     Bytes bytes = work();
     Answer(fd, 'D', bytes.data(), bytes.size());

@@ -14,6 +14,7 @@ struct JobLimits {
   int cpuSeconds = 20;
   double wallSeconds = 30;
   size_t resultBytes = size_t(64) << 20;
+  int threads = 1;  // for the quantiser
 };
 
 struct JobResult {

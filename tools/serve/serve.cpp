@@ -4,6 +4,7 @@
 #include <httplib.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -238,6 +239,10 @@ class Maker {
     std::string name = ShownName(picture->filename, false);
     const Bytes file(picture->content.begin(), picture->content.end());
     const Bytes& runtimeBytes = runtime->second;
+    // Jobs run side by side, a share of the cores each: more threads of the
+    // quantiser than that would only spin against the other jobs.
+    JobLimits limits;
+    limits.threads = std::max(1, (int)std::thread::hardware_concurrency() / std::max(1, active_.load()));
     JobResult result = RunJob(
         [&]() -> Bytes {
           Bytes saver = MakeSaver(file, name, settings, runtimeBytes, kLargestUploadPixels);
@@ -245,7 +250,7 @@ class Maker {
           std::string summary;
           return RecordPreview(BlockOfSaver(saver, name), runtimeBytes, seconds, &summary);
         },
-        JobLimits());
+        limits);
     switch (result.kind) {
       case JobResult::Kind::kDone:
         if (preview) {
