@@ -3,6 +3,7 @@
 #include <string.h>
 #include <strings.h>
 
+#include "platform_internal.h"
 #include "window_internal.h"
 
 #define kClassCount 4
@@ -81,6 +82,15 @@ static void SendActivation(HWND window, bool active) {
   }
 }
 
+// A new visible window takes the keyboard, as Windows activates a new
+// visible popup. Without a window manager nobody else would give it the
+// focus, and keys would go on to whichever window had it last.
+static void TakeFocus(PlatformWindow* window) {
+  if (window->sdl == NULL || !PlatformHasDisplay()) return;
+  SDL_RaiseWindow(window->sdl);
+  SDL_SetWindowInputFocus(window->sdl);
+}
+
 static void ApplyCursor(void) {
   if (VideoRunning()) SDL_ShowCursor(cursorHidden ? SDL_DISABLE : SDL_ENABLE);
 }
@@ -122,6 +132,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     if (IsLiveWindow(handle)) {
       platformWindow.active = true;
       PostPointerIfInside();
+      TakeFocus(&platformWindow);
     }
   }
   return IsLiveWindow(handle) ? handle : NULL;
