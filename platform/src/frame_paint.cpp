@@ -8,8 +8,9 @@
 #include "platform_internal.h"
 #include "window_internal.h"
 
-// Rows compared together; each band gives one rectangle around what changed.
+// The least rows and columns compared together (frame_paint.h).
 #define kMinimumBandRows 16
+#define kMinimumCellColumns 16
 #define kUnitStep ((Uint64)1 << 32)
 
 // count target pixels of one row from source, the first taking source pixel
@@ -159,11 +160,14 @@ static int EndOfDifference(const BYTE* a, const BYTE* b, int n) {
 // changed and painting it; returns the number of rectangles painted.
 static int PaintChanges(FramePainter* painter, const BYTE* pixels, LONG pitch) {
   int width = painter->frameWidth, height = painter->frameHeight;
-  int band = (height + kPaintRects - 1) / kPaintRects;
+  int band = (height + kPaintBands - 1) / kPaintBands;
   if (band < kMinimumBandRows) band = kMinimumBandRows;
+  int cell = (width + kPaintCells - 1) / kPaintCells;
+  if (cell < kMinimumCellColumns) cell = kMinimumCellColumns;
   for (int top = 0; top < height; top += band) {
     int bottom = top + band < height ? top + band : height;
     int left = width, right = 0;
+    Uint64 changed = 0;  // a bit for each cell of the band
     for (int y = top; y < bottom; y++) {
       const BYTE* row = pixels + (ptrdiff_t)y * pitch;
       BYTE* shown = painter->shown + (ptrdiff_t)y * width;
@@ -171,13 +175,25 @@ static int PaintChanges(FramePainter* painter, const BYTE* pixels, LONG pitch) {
       if (memcmp(row, shown, (size_t)width) == 0) continue;
       int first = FirstDifference(row, shown, width);
       int end = EndOfDifference(row, shown, width);
+      // Pictures apart on the same row leave the cells between them alone.
+      for (int c = first / cell; c * cell < end; c++) {
+        int from = c * cell > first ? c * cell : first;
+        int to = (c + 1) * cell < end ? (c + 1) * cell : end;
+        if (!(changed >> c & 1) && memcmp(row + from, shown + from, (size_t)(to - from)) != 0)
+          changed |= (Uint64)1 << c;
+      }
       memcpy(shown + first, row + first, (size_t)(end - first));
       if (first < left) left = first;
       if (end > right) right = end;
     }
-    if (left >= right) continue;
-    SDL_Rect area = PaintRegion(painter, left, top, right, bottom);
-    if (area.w > 0) painter->rects[painter->rectCount++] = area;
+    while (changed != 0) {
+      int start = __builtin_ctzll(changed), stop = start;
+      while (stop < kPaintCells && (changed >> stop & 1)) changed &= ~((Uint64)1 << stop++);
+      int from = start * cell > left ? start * cell : left;
+      int to = stop * cell < right ? stop * cell : right;
+      SDL_Rect area = PaintRegion(painter, from, top, to, bottom);
+      if (area.w > 0) painter->rects[painter->rectCount++] = area;
+    }
   }
   return painter->rectCount;
 }

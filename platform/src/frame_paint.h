@@ -8,9 +8,12 @@
 
 #include <SDL.h>
 
-// The most rectangles one paint reports: the frame is compared in bands of
-// rows, each giving at most one rectangle.
-#define kPaintRects 32
+// The frame is compared in at most kPaintBands bands of rows, each cut into
+// at most kPaintCells columns; each run of changed cells in a band is one
+// rectangle, so there are at most half as many rectangles as cells.
+#define kPaintBands 32
+#define kPaintCells 64
+#define kPaintRects (kPaintBands * kPaintCells / 2)
 
 struct FramePainter {
   SDL_Surface* target;  // not owned

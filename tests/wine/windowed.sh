@@ -25,9 +25,8 @@ case_windowed() {
   made=$(trace_lines "$log" win WIN_CreateWindowEx | grep -a ' L"VOQ" ')
   printf '%s\n' "$made" | grep -qE '^[^ ]* L?"Quillovarnenthodex" L"VOQ" ex=00000008 style=10ce0000 0,0 640x480 parent=0+ ' ||
     fail "the saver window was created as: ${made:-nothing}"
-  # Frames follow one another in the window.
-  sleep 1
-  screenshot "$WORK/first.png"
+  # Frames follow one another in the window: one shown, then others.
+  wait_until 20 _show_on_screen "$WORK/first.png" || fail "the window shows no frame"
   wait_until 10 _window_changed || fail "the window's contents did not change for 10 s"
   expect_no_boxes "$log"
   xdotool key a
