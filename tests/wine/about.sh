@@ -10,12 +10,19 @@ ABOUT_TITLE="The Quillovarnenthodex"
 start_about() {
   make_saver "$WORK/about.scr"
   ABOUT_LOG=$WORK/about.log
-  WINEDEBUG=-all,+msgbox,+dialog,+exec wine_start "$ABOUT_LOG" "$WORK/about.scr" "$@"
+  # +msg shows the box's messages, WM_SETFOCUS among them.
+  WINEDEBUG=-all,+msgbox,+dialog,+exec,+msg wine_start "$ABOUT_LOG" "$WORK/about.scr" "$@"
   wait_until 20 _about_shown || {
     still_running || fail "the saver with '$*' ended without an about box"
     fail "no window titled \"$ABOUT_TITLE\" appeared for '$*'"
   }
   ABOUT_WINDOW=$FOUND_WINDOW
+}
+
+# Keys reach the box once it has the keyboard focus; before, they are lost
+# as they would be on Windows.
+_about_focused() {
+  grep -aq 'msg=WM_SETFOCUS' "$ABOUT_LOG"
 }
 
 _about_shown() {
@@ -94,6 +101,7 @@ case_about_box() {
   expect_no_boxes "$ABOUT_LOG"
 
   # Cancel requests are not handled: Escape leaves the box open.
+  wait_until 10 _about_focused || fail "the about box did not get the keyboard focus"
   xdotool key Escape
   expect_about_open "Escape"
 
@@ -125,12 +133,8 @@ case_about_switches() {
   for args in "w" "/c:1234" "/C" ""; do
     # shellcheck disable=SC2086
     start_about $args
-    # A key that comes before the new box has the focus is lost; repeat it.
-    local tries
-    for tries in 1 2 3; do
-      xdotool key Return
-      wait_until 5 eval '! still_running' && break
-    done
+    wait_until 10 _about_focused || fail "the about box of '$args' did not get the keyboard focus"
+    xdotool key Return
     expect_exit 10 0 "the about box of '$args' after Enter"
     note "'$args': about box, closed with Enter"
   done
