@@ -69,7 +69,10 @@ static void PaceFrame(void) {
     SDL_Delay((Uint32)((nextFrameDue - now) * 1000 / SDL_GetPerformanceFrequency()));
     now = SDL_GetPerformanceCounter();
   }
-  nextFrameDue = (nextFrameDue > now ? nextFrameDue : now) + period;
+  // Woken late by less than a refresh (a busy machine), the next frame keeps
+  // the beat, so that the show still moves at the display's rate; later than
+  // that, the beat starts again from now.
+  nextFrameDue = now < nextFrameDue + period ? nextFrameDue + period : now + period;
 }
 
 void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
