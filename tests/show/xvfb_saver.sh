@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 _focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$wid" ]; }
 # Until its first frame is shown the saver takes the pointer's moves only as
 # the point to measure from; a frame is on the screen once it is not all black.
-_shows_frame() { [ "$(import -window "$wid" -format '%[fx:maxima>0]' info: 2>/dev/null)" = 1 ]; }
+_shows_frame() { [ "$(timeout 5 import -window "$wid" -format '%[fx:maxima>0]' info: 2>/dev/null)" = 1 ]; }
 _ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 # Starts the windowed saver and waits until its window has the keyboard
@@ -63,6 +63,19 @@ if start key; then
   xdotool key a
   ended
   [ "$rc" = 0 ] || fail "a key press: $rc (expected exit code 0)"
+  finish
+fi
+
+# A window made wider shows the frame anew, scaled to fit between black bars
+# (none before): 1000 x 480 has 180-pixel bars left and right.
+_shows_bars() {
+  [ "$(timeout 5 import -window "$wid" -crop 170x480+0+0 -format '%[fx:maxima>0]' info: 2>/dev/null)" = 0 ] &&
+    [ "$(timeout 5 import -window "$wid" -crop 640x480+180+0 -format '%[fx:maxima>0]' info: 2>/dev/null)" = 1 ]
+}
+if start resize; then
+  _shows_bars && fail "black bars before the resize"
+  xdotool windowsize "$wid" 1000 480
+  wait_until 10 _shows_bars || fail "the frame is not shown between black bars after a resize"
   finish
 fi
 
