@@ -11,7 +11,7 @@
 #include "fuzz/fuzz_file.h"
 #include "image/gif_decoder.h"
 #include "image/palette.h"
-#include "tests/image/memory_surface.h"
+#include "tools/memory_surface.h"
 
 static const int kSurfaceSide = 64;
 static const off_t kGifOffset = kDataBlockOffset + kSaverHeaderSize + 1;

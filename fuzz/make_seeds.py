@@ -2,61 +2,12 @@
 """Writes the committed seed corpora of the fuzz targets (run from anywhere)."""
 import os
 import struct
+import subprocess
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def lzw(pixels, min_code_size, clear_after=0):
-    clear, end = 1 << min_code_size, (1 << min_code_size) + 1
-    out, bits, count = bytearray(), 0, 0
-
-    def put(code, width):
-        nonlocal bits, count
-        bits |= code << count
-        count += width
-        while count >= 8:
-            out.append(bits & 0xFF)
-            bits >>= 8
-            count -= 8
-
-    table, nxt, width, since = {}, clear + 2, min_code_size + 1, 0
-
-    def emit(code):
-        nonlocal width, since
-        put(code, width)
-        if nxt >= (1 << width) and width < 12:
-            width += 1
-        since += 1
-
-    put(clear, width)
-    prefix = None
-    for p in pixels:
-        if prefix is None:
-            prefix = p
-            continue
-        if (prefix, p) in table:
-            prefix = table[(prefix, p)]
-            continue
-        emit(prefix)
-        if clear_after and since >= clear_after or nxt >= 4096:
-            put(clear, width)
-            table, nxt, width, since = {}, clear + 2, min_code_size + 1, 0
-        else:
-            table[(prefix, p)] = nxt
-            nxt += 1
-        prefix = p
-    emit(prefix)
-    put(end, width)
-    if count:
-        out.append(bits & 0xFF)
-    return bytes(out)
-
-
-def sub_blocks(data, chunk=255):
-    out = bytearray()
-    for i in range(0, len(data), chunk):
-        out += bytes([len(data[i:i + chunk])]) + data[i:i + chunk]
-    return bytes(out + b"\0")
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "lib"))
+from saver import lzw, sub_blocks  # noqa: E402
 
 
 def table(n, seed=1):
@@ -108,6 +59,28 @@ def main():
     write(blocks, "letter_case", header.replace(b"Quill", b"quill", 1))
     write(blocks, "short", header[:200])
     write(blocks, "no_background", header[:137] + b"\0" + header[138:])
+
+    # The tool's picture formats, tiny, made by ImageMagick: opaque, with
+    # alpha, grey, palette and progressive variants.
+    pictures = os.path.join(HERE, "corpus", "picture")
+    os.makedirs(pictures, exist_ok=True)
+    for name, options in [
+        ("rgb.png", ["-size", "6x4", "gradient:red-blue"]),
+        ("alpha.png", ["-size", "5x5", "radial-gradient:none-green"]),
+        ("grey.png", ["-size", "4x3", "gradient:", "-colorspace", "Gray"]),
+        ("baseline.jpg", ["-size", "16x8", "gradient:yellow-navy"]),
+        ("progressive.jpg", ["-size", "9x7", "gradient:white-purple", "-interlace", "JPEG"]),
+        ("grey.jpg", ["-size", "8x8", "gradient:", "-colorspace", "Gray"]),
+        ("two.gif", ["-size", "4x4", "xc:red", "-size", "4x4", "xc:blue"]),
+        ("rgb.bmp", ["-size", "5x3", "gradient:cyan-black"]),
+        ("palette.bmp", ["-size", "4x4", "gradient:", "-type", "Palette"]),
+        ("rgb.tga", ["-size", "3x5", "gradient:orange-teal"]),
+        ("rle.tga", ["-size", "6x2", "xc:grey", "-compress", "RLE"]),
+    ]:
+        path = os.path.join(pictures, name)
+        subprocess.run(["convert"] + options + ["-strip", path], check=True)
+        if name == "two.gif":
+            subprocess.run(["convert", path + "[0]", "-strip", path], check=True)
 
 
 if __name__ == "__main__":

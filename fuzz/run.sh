@@ -11,7 +11,7 @@ cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j2 >/dev/null
 
 status=0
-for target in gif_fuzzer saver_data_fuzzer; do
+for target in gif_fuzzer saver_data_fuzzer picture_fuzzer; do
   seeds=fuzz/corpus/${target%_fuzzer}
   work=build/fuzz/corpus/$target
   artifacts=build/fuzz/artifacts/$target

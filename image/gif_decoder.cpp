@@ -56,6 +56,7 @@ static struct {
 } gif;
 
 static DDSURFACEDESC surfaceDesc;
+int gifDecodeStop;
 
 int ReadGifByte(uint32_t limit) {
   if (gif.stream == NULL) return -1;
@@ -271,6 +272,7 @@ static int NextHeaderByte(void* limit) { return ReadGifByte(*(uint32_t*)limit); 
 // From the locked surface's packed byte on. Returns DecodeGif's result.
 static int DecodeLocked(int32_t width, int32_t height, uint32_t limit) {
   FILE* stream = gif.stream;
+  gifDecodeStop = kGifStopCodeSize;
   int packed = getc(stream);
   gif.count++;
   if (packed >= 0 && (packed & kGifColorTableFlag)) {
@@ -283,6 +285,7 @@ static int DecodeLocked(int32_t width, int32_t height, uint32_t limit) {
   if (minCodeSize < kMinCodeSize || minCodeSize > kMaxCodeSize) return 0;
 
   // The string table and the decode stack.
+  gifDecodeStop = kGifStopMemory;
   TableEntry* table = (TableEntry*)malloc(kTableEntries * sizeof(TableEntry) + kTableEntries);
   if (table == NULL) return 0;
 
@@ -307,10 +310,12 @@ static int DecodeStream(LPDIRECTDRAWSURFACE surface, int32_t width, int32_t heig
                         uint32_t limit) {
   FILE* stream = gif.stream;
   uint8_t header[kGifHeaderSize];
+  gifDecodeStop = kGifStopSignature;
   if (offset < 0 || fseek(stream, offset, SEEK_SET) != 0) return 0;
   if (fread(header, 1, sizeof header, stream) != sizeof header || memcmp(header, "GIF", 3) != 0)
     return 0;
   gif.count = kGifHeaderSize;
+  gifDecodeStop = kGifStopNoImage;
 
   // Everything up to the separator must lie within the slot's bytes.
   if (header[kGifScreenPacked] & kGifColorTableFlag) {
@@ -323,6 +328,7 @@ static int DecodeStream(LPDIRECTDRAWSURFACE surface, int32_t width, int32_t heig
   gif.imageWidth = ReadLe16(stream);
   gif.imageHeight = ReadLe16(stream);
   gif.count += 8;
+  gifDecodeStop = kGifStopEmptyImage;
   if (feof(stream) || gif.imageWidth <= 0 || gif.imageHeight <= 0) return 0;
 
   RECT rect = {0, 0, width, height};
@@ -339,7 +345,10 @@ static int DecodeStream(LPDIRECTDRAWSURFACE surface, int32_t width, int32_t heig
 int DecodeGif(const char* path, LPDIRECTDRAWSURFACE surface, int32_t width, int32_t height,
               int32_t offset, int32_t size) {
   surfaceDesc.dwSize = sizeof(DDSURFACEDESC);
-  if (width <= 0 || height <= 0) return 0;
+  // A surface that could not be made was already reported; nothing to decode into.
+  gifDecodeStop = kGifStopSize;
+  if (surface == NULL || width <= 0 || height <= 0) return 0;
+  gifDecodeStop = kGifStopFile;
   FILE* stream = fopen(path, "rb");
   if (stream == NULL) return 0;
   gif.stream = stream;

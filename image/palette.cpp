@@ -91,6 +91,14 @@ int LoadGifPalette(const char* path, PALETTEENTRY* entries, int32_t offset) {
   return 0;
 }
 
+void ChooseBackgroundIndex(const PALETTEENTRY* entries, int useHeader, int headerIndex) {
+  if (useHeader) {
+    backgroundIndex = headerIndex;
+  } else {
+    PickDarkestIndex(entries);
+  }
+}
+
 void PickDarkestIndex(const PALETTEENTRY* entries) {
   int best = 0xFFFFFF;
   for (int i = 0; i < kPaletteSize; i++) {

@@ -18,5 +18,8 @@ int LoadGifPalette(const char* path, PALETTEENTRY* entries, int32_t offset);
 
 // Sets backgroundIndex to the darkest entry (unweighted sum; the last of equals wins).
 void PickDarkestIndex(const PALETTEENTRY* entries);
+// Sets backgroundIndex to headerIndex when useHeader is nonzero, else as
+// PickDarkestIndex does. Nothing else in the program writes backgroundIndex.
+void ChooseBackgroundIndex(const PALETTEENTRY* entries, int useHeader, int headerIndex);
 
 #endif

@@ -1,11 +1,10 @@
-# cmake -DTOOL=voq-make -DOUT=folder -DSAMPLES="name|gif|option option...,..." -P windows_samples.cmake
-# Makes the sample savers on each Windows runtime that voq-make finds next to
-# itself (../win32/voq.exe, ../win64/voq.exe).
-get_filename_component(tool_dir ${TOOL} DIRECTORY)
+# cmake -DTOOL=voq-make -DOUT=folder -DRUNTIME32=voq.exe -DRUNTIME64=voq.exe
+#       -DSAMPLES="name|gif|option option...,..." -P windows_samples.cmake
+# Makes the sample savers on each of the two Windows runtimes that exists.
 string(REPLACE "," ";" samples "${SAMPLES}")
 foreach(bits 32 64)
-  set(runtime ${tool_dir}/../win${bits}/voq.exe)
-  if(NOT EXISTS ${runtime})
+  set(runtime ${RUNTIME${bits}})
+  if(NOT EXISTS "${runtime}")
     continue()
   endif()
   file(MAKE_DIRECTORY ${OUT}/win${bits})

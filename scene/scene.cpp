@@ -1,6 +1,7 @@
 // The fly-through field: copies of the picture come out of the screen centre,
 // one depth unit per frame, drawn farthest first and scaled by depth.
 #include "scene/scene.h"
+#include "scene/scene_inspect.h"
 
 #include <time.h>
 #include <windows.h>
@@ -9,7 +10,6 @@
 #include "display/display.h"
 #include "image/gif_decoder.h"
 #include "image/palette.h"
-#include "shell/entry.h"
 
 static const int kCentreX = 320;
 static const int kCentreY = 240;
@@ -85,11 +85,7 @@ int SetupScene(void) {
     LoadGifPalette(dataPath, paletteEntries, slot->offset);
   }
   SetPaletteEntries(paletteEntries);
-  if (saverHeader.useBackground) {
-    backgroundIndex = saverHeader.backgroundIndex;
-  } else {
-    PickDarkestIndex(paletteEntries);
-  }
+  ChooseBackgroundIndex(paletteEntries, saverHeader.useBackground, saverHeader.backgroundIndex);
   return 1;
 }
 

@@ -4,17 +4,6 @@
 
 #include <stdint.h>
 
-static const int kMaxObjects = 50;
-
-// One copy of the picture. The field keeps these as parallel arrays.
-struct FlyObject {
-  int32_t x;   // offset from the screen centre, -320..319
-  int32_t y;   // offset from the screen centre, -240..239
-  int32_t z;   // depth 1..100 between frames; smaller is nearer
-  int32_t sx;  // projected point of the current frame
-  int32_t sy;
-};
-
 void SeedRandom(uint32_t seed);
 int NextRandom(void);  // 0..32767
 
@@ -27,11 +16,5 @@ void PlaceObjects(int count);
 int SetupScene(void);
 // Clears, moves, sorts and draws one frame, then presents it.
 void DrawFrame(void);
-
-// The field, for tests and the preview: how many objects are in use, their
-// state and the current draw order.
-int SceneObjectCount(void);
-FlyObject SceneObject(int i);
-int SceneDrawOrder(int k);
 
 #endif

@@ -14,9 +14,9 @@ trap 'rm -f "$log"' EXIT
 for preset in win32 win64 linux linux-asan; do
   echo "== build $preset"
   options=()
-  # The Wine tests take the Windows runtimes just built instead of building their own.
-  [ "$preset" = linux ] && options=(-DVOQ_WIN32_RUNTIME="$PWD/build/win32/voq.exe"
-                                    -DVOQ_WIN64_RUNTIME="$PWD/build/win64/voq.exe")
+  # The Linux builds take the Windows runtimes just built instead of building their own.
+  case $preset in linux*) options=(-DVOQ_WIN32_RUNTIME="$PWD/build/win32/voq.exe"
+                                   -DVOQ_WIN64_RUNTIME="$PWD/build/win64/voq.exe") ;; esac
   { cmake --preset "$preset" "${options[@]}" >/dev/null && cmake --build --preset "$preset" -j2; } || exit 1
 done
 

@@ -13,7 +13,6 @@
 #include "shell/window.h"
 
 char* programPath;
-char* dataPath;
 int firstFrameDrawn;
 
 static char* CopyOf(const char* text, size_t length) {

@@ -11,9 +11,8 @@ enum RunMode {
   kRunSaver = 4,
 };
 
-// The program file's path and the path the readers open (a copy of it).
+// The program file's path; the readers open a copy of it (dataPath).
 extern char* programPath;
-extern char* dataPath;
 // 0 until the main loop has drawn its first frame.
 extern int firstFrameDrawn;
 

@@ -9,7 +9,7 @@
 // An uncompressed 8-bit BMP with all 256 palette entries, rows bottom-up.
 Bytes EncodeBmp8(const IndexedPicture& picture);
 
-// Reads an uncompressed 8-bit BMP (either row order, any header version);
+// Reads an 8-bit BMP (as SDL_LoadBMP does: either row order, any header version);
 // throws ToolError for anything else.
 IndexedPicture DecodeBmp8(const Bytes& bytes);
 

@@ -4,9 +4,9 @@
 
 #include "commands.h"
 #include "gif_io.h"
+#include "maker.h"
 #include "options.h"
 #include "picture.h"
-#include "quantise.h"
 #include "runtime_reader.h"
 #include "saver_block.h"
 #include "saver_check.h"
@@ -18,44 +18,12 @@ namespace {
 // 640 x 480 screen: beyond 960 x 720 none ever shows, and big ones seldom do.
 constexpr int kLargestWidth = 960;
 constexpr int kLargestHeight = 720;
-constexpr int kDefaultMaxWidth = 320;
-constexpr int kDefaultMaxHeight = 240;
 
-struct BuildSettings {
+struct BuildSettings : SaverSettings {
   std::string output;
   Target target = Target::kLinux;
   std::string runtimePath;
-  ShowSettings show;
-  std::string key;                 // "auto", "none" or an index
-  bool backgroundColour = false;   // --background #RRGGBB
-  Rgb background;
-  int maxWidth = kDefaultMaxWidth;
-  int maxHeight = kDefaultMaxHeight;
-  bool dither = false;
 };
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool ParseColour(const std::string& text, Rgb* colour) {
-  if (text.size() != 7 || text[0] != '#') return false;
-  int value[6];
-  for (int i = 0; i < 6; i++)
-    if ((value[i] = HexDigit(text[i + 1])) < 0) return false;
-  *colour = {(uint8_t)(value[0] * 16 + value[1]), (uint8_t)(value[2] * 16 + value[3]),
-             (uint8_t)(value[4] * 16 + value[5])};
-  return true;
-}
-
-std::string ColourText(const Rgb& colour) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.red, colour.green, colour.blue);
-  return text;
-}
 
 BuildSettings ReadSettings(const Options& options, bool asIs) {
   BuildSettings settings;
@@ -65,24 +33,12 @@ BuildSettings ReadSettings(const Options& options, bool asIs) {
   if (options.Has("--target")) settings.target = ParseTarget(options.Value("--target"));
   settings.runtimePath = options.Value("--runtime");
   if (options.Has("--runtime") && settings.runtimePath.empty()) throw UsageError("--runtime needs a file name");
-  if (options.Has("--objects"))
-    settings.show.objectCount = ParseNumber(options.Value("--objects"), "--objects", kMinObjects, kMaxObjects);
-
-  settings.key = options.Value("--key", asIs ? "none" : "auto");
-  if (settings.key != "none" && settings.key != "auto") ParseNumber(settings.key, "--key", 0, 255);
-
-  std::string background = options.Value("--background", "darkest");
-  if (background.size() > 0 && background[0] == '#') {
-    if (!ParseColour(background, &settings.background))
-      throw UsageError("--background " + background + ": give a colour as #RRGGBB, for example #181818");
-    settings.backgroundColour = true;
-    settings.show.useBackground = true;
-  } else if (background != "darkest") {
-    settings.show.useBackground = true;
-    settings.show.backgroundIndex = ParseNumber(background, "--background", 0, 255);
-  }
+  std::string objects = options.Value("--objects");
+  ReadShowChoices(options.Has("--objects") ? &objects : nullptr, options.Value("--key", asIs ? "none" : "auto"),
+                  options.Value("--background", "darkest"), &settings);
 
   if (asIs) {
+    if (settings.keyColour) throw UsageError("--key #RRGGBB applies to a picture to convert, not to --picture GIF");
     for (const char* option : {"--max-size", "--dither", "--no-dither"})
       if (options.Has(option))
         throw UsageError(std::string(option) + " applies to a picture to convert, not to --picture GIF");
@@ -116,7 +72,6 @@ Bytes TakeGifAsItIs(const std::string& path, BuildSettings* settings, IndexedPic
   } catch (const ToolError& error) {
     throw ToolError("picture " + path + ": " + error.what());
   }
-  if (gif.size() > (size_t)INT32_MAX - kGifFileOffset) throw ToolError("picture " + path + " is too large for a saver");
   if (settings->key == "auto")
     settings->show.colorKey = layout.transparentIndex >= 0 ? layout.transparentIndex : kNoColorKey;
   else if (settings->key != "none")
@@ -126,30 +81,10 @@ Bytes TakeGifAsItIs(const std::string& path, BuildSettings* settings, IndexedPic
 
 // Reads the picture, scales it to fit and quantises it into a runtime GIF.
 Bytes ConvertPicture(const std::string& path, BuildSettings* settings, IndexedPicture* picture) {
-  RgbaImage image = LoadPicture(path);
-  int width = image.width, height = image.height;
-  FitWithin(image.width, image.height, settings->maxWidth, settings->maxHeight, &width, &height);
-  if (width != image.width || height != image.height) {
-    std::printf("voq-make: scaled %s from %d x %d to %d x %d: copies are drawn at up to 2/3 of the picture and "
-                "only when wholly on the 640 x 480 screen (--max-size sets the limit, %d x %d by default)\n",
-                path.c_str(), image.width, image.height, width, height, kDefaultMaxWidth, kDefaultMaxHeight);
-    image = ScaleDown(image, width, height);
-  }
-
-  QuantiseSettings quantise;
-  quantise.dither = settings->dither;
-  quantise.key = settings->key == "auto" ? KeyMode::kAuto : settings->key == "none" ? KeyMode::kNone : KeyMode::kIndex;
-  if (quantise.key == KeyMode::kIndex) quantise.keyIndex = ParseNumber(settings->key, "--key", 0, 255);
-  if (settings->backgroundColour) quantise.matte = settings->background;
-  QuantisedPicture quantised;
-  try {
-    quantised = Quantise(image, quantise);
-  } catch (const ToolError& error) {
-    throw ToolError("picture " + path + ": " + error.what());
-  }
-  settings->show.colorKey = quantised.transparentIndex >= 0 ? quantised.transparentIndex : kNoColorKey;
-  *picture = quantised.picture;
-  return EncodeRuntimeGif(quantised.picture);
+  std::string note;
+  Bytes gif = ConvertImage(LoadPicture(path), path, settings, picture, &note);
+  if (!note.empty()) std::printf("voq-make: %s\n", note.c_str());
+  return gif;
 }
 
 }  // namespace
@@ -180,15 +115,7 @@ int RunBuild(const Arguments& arguments) {
   Bytes gif = asIs ? TakeGifAsItIs(path, &settings, &picture) : ConvertPicture(path, &settings, &picture);
 
   std::string backgroundNote;
-  if (settings.backgroundColour) {
-    int exclude = settings.show.colorKey == kNoColorKey ? -1 : settings.show.colorKey;
-    settings.show.backgroundIndex = NearestUsedEntry(picture, exclude, settings.background);
-    const Rgb& chosen = picture.palette[settings.show.backgroundIndex];
-    if (chosen != settings.background)
-      backgroundNote = " (the nearest to " + ColourText(settings.background) + " is " + ColourText(chosen) + ")";
-  }
-
-  RawHeader header = MakeHeader(picture.width, picture.height, (int32_t)gif.size(), settings.show);
+  SaverHeader header = HeaderFor(picture, gif.size(), &settings, &backgroundNote);
   Bytes saver = JoinSaver(runtime, MakeBlock(header, gif));
   AtomicFile file(settings.output, saver, true);
   VerifySaver(file.TemporaryPath(), header, picture);

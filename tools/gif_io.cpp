@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "image/gif_blocks.h"
 #include "tool_error.h"
 
 namespace {
@@ -25,6 +26,25 @@ std::string Hex(unsigned value) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", value);
   return text;
+}
+
+struct ByteCursor {
+  const Bytes* bytes;
+  size_t at;
+};
+
+int NextByte(void* source) {
+  auto* cursor = static_cast<ByteCursor*>(source);
+  return cursor->at < cursor->bytes->size() ? cursor->bytes->at(cursor->at++) : -1;
+}
+
+// Where the runtime's own block walk finds the image separator: past the
+// global table when the flag announces one, then SkipToImage.
+size_t RuntimeImageAt(const Bytes& gif) {
+  ByteCursor cursor{&gif, (size_t)kGifHeaderSize};
+  if (gif[kGifScreenPacked] & kGifColorTableFlag) cursor.at += GifColorTableBytes(gif[kGifScreenPacked]);
+  if (cursor.at > gif.size() || !SkipToImage(NextByte, &cursor)) return 0;
+  return cursor.at - 1;
 }
 
 struct MemoryReader {
@@ -114,15 +134,8 @@ GifLayout ReadGifLayout(const Bytes& gif) {
   layout.globalTable = (flags & 0x80) != 0;
   layout.globalTableEntries = 2 << (flags & 7);
 
-  // The runtime skips a table of the stated size whatever the presence flag
-  // says, then takes the first 0x2C as the image separator.
   size_t afterTable = 13 + 3 * (size_t)layout.globalTableEntries;
-  for (size_t at = afterTable; at < gif.size(); at++) {
-    if (gif[at] == 0x2C) {
-      layout.runtimeImageAt = at;
-      break;
-    }
-  }
+  layout.runtimeImageAt = RuntimeImageAt(gif);
 
   size_t pos = layout.globalTable ? afterTable : 13;
   if (pos > gif.size()) {
@@ -199,16 +212,8 @@ std::vector<std::string> RuntimeReadingProblems(const GifLayout& layout) {
                        "-entry colour table; the runtime needs 256 entries");
   if (layout.localTable) problems.push_back("has a local colour table");
   if (layout.runtimeImageAt != layout.imageAt)
-    problems.push_back("holds the byte 0x2C before its image, which the runtime would take for the image start");
-  if ((layout.imageFlags & 0x40) != 0 && layout.imageFlags != 0x40)
-    problems.push_back("is interlaced with other image flags set (" + Hex(layout.imageFlags) +
-                       "); the runtime would read its rows in order");
-  if (layout.minCodeSize < 2 || layout.minCodeSize > 9)
-    problems.push_back("has LZW minimum code size " + std::to_string(layout.minCodeSize) +
-                       "; the runtime reads 2 to 9");
-  if (layout.width == 0 || layout.height == 0)
-    problems.push_back("has no pixels (" + std::to_string(layout.width) + " x " +
-                       std::to_string(layout.height) + ")");
+    problems.push_back("has its image at offset " + std::to_string(layout.imageAt) +
+                       ", but the runtime finds the image start at " + std::to_string(layout.runtimeImageAt));
   return problems;
 }
 

@@ -38,7 +38,7 @@ struct GifLayout {
   bool globalTable = false;
   int globalTableEntries = 0;  // as the size bits say, present or not
   size_t imageAt = 0;          // the image separator
-  size_t runtimeImageAt = 0;   // the first 0x2C after the table, where the runtime looks
+  size_t runtimeImageAt = 0;   // the separator the runtime's own block walk finds (0: none)
   int left = 0;
   int top = 0;
   int width = 0;
@@ -53,7 +53,10 @@ struct GifLayout {
 
 GifLayout ReadGifLayout(const Bytes& gif);
 
-// What would make the runtime misread this GIF; empty when it reads it as is.
+// Why this GIF is not one --picture takes as it is: its structure, its colour
+// tables, or an image start other than the one the runtime's block walk
+// finds. Whether the runtime's decoder reads it as giflib does is told by
+// running that decoder (runtime_reader.h).
 std::vector<std::string> RuntimeReadingProblems(const GifLayout& layout);
 
 // The first image's indices, decoded by giflib; throws ToolError on broken data.

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "maker.h"
 #include "options.h"
 #include "report.h"
 #include "saver_check.h"
@@ -26,12 +27,6 @@ std::string TypeText(uint8_t type) {
   return text;
 }
 
-std::string ColourText(const Rgb& colour) {
-  char text[32];
-  std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.red, colour.green, colour.blue);
-  return text;
-}
-
 std::string TailText(const uint8_t* tail, size_t count) {
   size_t nonZero = 0, first = 0;
   for (size_t i = 0; i < count; i++)
@@ -47,11 +42,12 @@ Report MakeReport(const SaverAnalysis& analysis) {
   report.Add("runtime", analysis.runtimeKind + ", " + std::to_string(analysis.runtimeLength) +
                             " bytes before the zero padding");
   if (analysis.hasHeader) {
-    const RawHeader& header = analysis.header;
-    report.Add("magic", std::string(header.magic, header.magic + kSaverMagicLength));
-    report.Add("format version", header.formatVersion);
+    const SaverHeader& header = analysis.header;
+    const uint8_t* bytes = analysis.headerBytes.data();
+    report.Add("magic", std::string(bytes, bytes + kSaverMagicLength));
+    report.Add("format version", HeaderInt32(bytes + kHeaderFormatVersionAt));
     Report& slots = report.ArrayChild("slots", "slot");
-    for (const RawSlot& slot : header.slots) {
+    for (const ImageSlot& slot : header.slots) {
       Report& item = slots.Child("");
       item.Add("width", slot.width);
       item.Add("height", slot.height);
@@ -61,16 +57,16 @@ Report MakeReport(const SaverAnalysis& analysis) {
       item.Add("type", TypeText(slot.type));
     }
     report.Add("object count", header.objectCount);
-    report.Add("bytes 128-135", Hex(header.bytes128, sizeof header.bytes128));
-    report.Add("byte 136", header.byte136);
+    report.Add("bytes 128-135", Hex(bytes + 128, 8));
+    report.Add("byte 136", bytes[136]);
     report.Add("use background", header.useBackground);
     report.Add("background index", header.backgroundIndex);
-    report.Add("byte 139", header.byte139);
-    report.Add("byte 140", header.byte140);
-    report.Add("bytes 141-395", TailText(header.tail, sizeof header.tail));
+    report.Add("byte 139", bytes[139]);
+    report.Add("byte 140", bytes[140]);
+    report.Add("bytes 141-395", TailText(bytes + kHeaderTailAt, kSaverHeaderSize - kHeaderTailAt));
 
     Report& picture = report.Child("picture");
-    const RawSlot& slot = header.slots[0];
+    const ImageSlot& slot = header.slots[0];
     const GifLayout& layout = analysis.layout;
     if (!analysis.gif.empty() && layout.problem.empty()) {
       picture.Add("width", layout.width);

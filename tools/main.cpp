@@ -12,6 +12,10 @@ int main(int argc, char** argv) {
     std::fputs(kToolHelp, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts("voq-make " VOQ_VERSION);
+    return 0;
+  }
   std::string command = argv[1];
   Arguments arguments(argv + 2, argv + argc);
   try {
@@ -20,6 +24,9 @@ int main(int argc, char** argv) {
     if (command == "extract") return RunExtract(arguments);
     if (command == "preview") return RunPreview(arguments);
     if (command == "convert") return RunConvert(arguments);
+    if (command == "install") return RunInstall(arguments);
+    if (command == "uninstall") return RunUninstall(arguments);
+    if (command == "serve") return RunServe(arguments);
     throw UsageError("unknown command " + command + " (see voq-make --help)");
   } catch (const UsageError& error) {
     std::fprintf(stderr, "voq-make: error: %s\n", error.what());

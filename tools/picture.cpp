@@ -3,6 +3,7 @@
 #include <stb/stb_image.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "files.h"
@@ -45,8 +46,10 @@ std::vector<Span> AreaSpans(int from, int to) {
 
 }  // namespace
 
-RgbaImage LoadPicture(const std::string& path) {
-  Bytes file = ReadWholeFile(path, "picture");
+RgbaImage LoadPicture(const std::string& path) { return DecodePicture(ReadWholeFile(path, "picture"), path); }
+
+RgbaImage DecodePicture(const Bytes& file, const std::string& path, int64_t largestPixels) {
+  if (file.size() > (size_t)INT32_MAX) throw ToolError("picture " + path + " is too large to read");
   if (file.empty()) throw ToolError("picture " + path + " is empty");
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(file.data(), (int)file.size(), &width, &height, &channels))
@@ -55,9 +58,9 @@ RgbaImage LoadPicture(const std::string& path) {
   if (width <= 0 || height <= 0)
     throw ToolError("picture " + path + " has no pixels (" + std::to_string(width) + " x " +
                     std::to_string(height) + ")");
-  if ((int64_t)width * height > kLargestPicturePixels)
+  if ((int64_t)width * height > largestPixels)
     throw ToolError("picture " + path + " is " + std::to_string(width) + " x " + std::to_string(height) +
-                    ", more than the 100 million pixels read");
+                    ", more than the " + std::to_string(largestPixels / 1000000) + " million pixels read");
   stbi_uc* pixels = stbi_load_from_memory(file.data(), (int)file.size(), &width, &height, &channels, 4);
   if (pixels == nullptr)
     throw ToolError("cannot read picture " + path + ": " + stbi_failure_reason());

@@ -18,6 +18,10 @@ struct RgbaImage {
 
 // Reads the picture file; throws ToolError naming path when it cannot.
 RgbaImage LoadPicture(const std::string& path);
+// The same from the file's bytes (path only in messages); its size is read
+// from the header first and over largestPixels refused before decoding.
+RgbaImage DecodePicture(const std::vector<uint8_t>& file, const std::string& path,
+                        int64_t largestPixels = kLargestPicturePixels);
 
 // The largest size of the same shape (rounded, at least 1 x 1) within
 // maxWidth x maxHeight; the size itself when it already fits.

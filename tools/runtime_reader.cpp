@@ -5,101 +5,48 @@
 #include "data/saver_data.h"
 #include "image/gif_decoder.h"
 #include "image/palette.h"
+#include "memory_surface.h"
 
 namespace {
 
-// An 8-bit surface in plain memory: all the decoder needs is Lock and Unlock.
-class MemorySurface : public IDirectDrawSurface {
- public:
-  MemorySurface(int width, int height, uint8_t fill)
-      : width_(width), height_(height), pixels_((size_t)width * height, fill) {}
-  virtual ~MemorySurface() {}
-
-  ULONG AddRef() override { return 1; }
-  ULONG Release() override { return 1; }
-  HRESULT Blt(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDBLTFX) override { return DDERR_UNSUPPORTED; }
-  HRESULT BltFast(DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) override { return DDERR_UNSUPPORTED; }
-  HRESULT Flip(LPDIRECTDRAWSURFACE, DWORD) override { return DDERR_UNSUPPORTED; }
-  HRESULT GetAttachedSurface(LPDDSCAPS, LPDIRECTDRAWSURFACE*) override { return DDERR_UNSUPPORTED; }
-  HRESULT SetColorKey(DWORD, LPDDCOLORKEY) override { return DDERR_UNSUPPORTED; }
-  HRESULT SetPalette(LPDIRECTDRAWPALETTE) override { return DDERR_UNSUPPORTED; }
-
-  HRESULT GetSurfaceDesc(LPDDSURFACEDESC desc) override {
-    if (desc == nullptr) return DDERR_INVALIDPARAMS;
-    Describe(desc);
-    return DD_OK;
+std::string StopText(int stop) {
+  switch (stop) {
+    case kGifStopSize: return "slot 0 has no picture size";
+    case kGifStopFile: return "the file cannot be opened";
+    case kGifStopSignature: return "no GIF signature at slot 0's offset";
+    case kGifStopNoImage: return "no image starts within slot 0's bytes";
+    case kGifStopEmptyImage: return "the image has no pixels";
+    case kGifStopCodeSize: return "LZW minimum code size outside 2 to 9";
+    case kGifStopMemory: return "no memory for its tables";
   }
-
-  HRESULT Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD, HANDLE) override {
-    if (desc == nullptr) return DDERR_INVALIDPARAMS;
-    RECT whole = {0, 0, width_, height_};
-    if (rect == nullptr) rect = &whole;
-    if (rect->left < 0 || rect->top < 0 || rect->right > width_ || rect->bottom > height_ ||
-        rect->left >= rect->right || rect->top >= rect->bottom) {
-      desc->lpSurface = nullptr;
-      return DDERR_INVALIDPARAMS;
-    }
-    Describe(desc);
-    desc->lpSurface = pixels_.data() + (size_t)rect->top * width_ + rect->left;
-    locked_ = true;
-    return DD_OK;
-  }
-
-  HRESULT Unlock(LPVOID) override {
-    if (!locked_) return DDERR_NOTLOCKED;
-    locked_ = false;
-    return DD_OK;
-  }
-
-  const std::vector<uint8_t>& Pixels() const { return pixels_; }
-
- private:
-  void Describe(LPDDSURFACEDESC desc) const {
-    DWORD size = desc->dwSize;
-    std::memset(desc, 0, sizeof *desc);
-    desc->dwSize = size;
-    desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;
-    desc->dwWidth = (DWORD)width_;
-    desc->dwHeight = (DWORD)height_;
-    desc->lPitch = width_;
-    desc->ddpfPixelFormat.dwSize = sizeof desc->ddpfPixelFormat;
-    desc->ddpfPixelFormat.dwFlags = DDPF_PALETTEINDEXED8 | DDPF_RGB;
-    desc->ddpfPixelFormat.dwRGBBitCount = 8;
-    desc->ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-  }
-
-  LONG width_;
-  LONG height_;
-  std::vector<uint8_t> pixels_;
-  bool locked_ = false;
-};
+  return "result 0";
+}
 
 }  // namespace
 
-bool ReadHeaderAsRuntime(const std::string& path, RuntimeHeader* header) {
+bool ReadHeaderAsRuntime(const std::string& path, SaverHeader* header) {
   if (ReadSaverData(path.c_str()) != 1) return false;
-  for (int i = 0; i < kImageSlotCount; i++) {
-    const ImageSlot& from = saverHeader.slots[i];
-    header->slots[i] = {from.width, from.height, from.colorKey, from.offset, from.size, from.type};
-  }
-  header->objectCount = saverHeader.objectCount;
-  header->useBackground = saverHeader.useBackground;
-  header->backgroundIndex = saverHeader.backgroundIndex;
+  *header = saverHeader;
   return true;
 }
 
 RuntimeDecode DecodeAsRuntime(const std::string& path, int32_t width, int32_t height,
                               int32_t offset, int32_t size) {
   RuntimeDecode decode;
-  MemorySurface blank(width, height, 0x00);
-  MemorySurface full(width, height, 0xFF);
+  MemorySurface blank(width, height);
+  MemorySurface full(width, height);
+  blank.Fill(0x00);
+  full.Fill(0xFF);
   decode.result = DecodeGif(path.c_str(), &blank, width, height, offset, size);
+  if (decode.result == 0) decode.stop = StopText(gifDecodeStop);
   DecodeGif(path.c_str(), &full, width, height, offset, size);
-  for (size_t i = 0; i < blank.Pixels().size(); i++)
-    if (blank.Pixels()[i] != full.Pixels()[i]) decode.unwrittenPixels++;
   decode.picture.width = width;
   decode.picture.height = height;
-  decode.picture.indices = blank.Pixels();
+  decode.picture.indices.resize((size_t)width * height);
+  for (int y = 0; y < height; y++) {
+    std::memcpy(&decode.picture.indices[(size_t)y * width], blank.Row(y), (size_t)width);
+    for (int x = 0; x < width; x++) decode.unwrittenPixels += blank.At(x, y) != full.At(x, y);
+  }
 
   PALETTEENTRY entries[256];
   std::memset(entries, 0, sizeof entries);
@@ -109,9 +56,24 @@ RuntimeDecode DecodeAsRuntime(const std::string& path, int32_t width, int32_t he
   return decode;
 }
 
+namespace {
+
+void ToEntries(const Palette& palette, PALETTEENTRY* entries) {
+  for (int i = 0; i < 256; i++) entries[i] = {palette[i].red, palette[i].green, palette[i].blue, 0};
+}
+
+}  // namespace
+
 int PickDarkestAsRuntime(const Palette& palette) {
   PALETTEENTRY entries[256];
-  for (int i = 0; i < 256; i++) entries[i] = {palette[i].red, palette[i].green, palette[i].blue, 0};
+  ToEntries(palette, entries);
   PickDarkestIndex(entries);
+  return backgroundIndex;
+}
+
+int BackgroundAsRuntime(const Palette& palette, const SaverHeader& header) {
+  PALETTEENTRY entries[256];
+  ToEntries(palette, entries);
+  ChooseBackgroundIndex(entries, header.useBackground, header.backgroundIndex);
   return backgroundIndex;
 }

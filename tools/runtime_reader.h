@@ -8,29 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "data/saver_header.h"
 #include "gif_io.h"
 
-struct RuntimeSlot {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t colorKey = 0;
-  int32_t offset = 0;
-  int32_t size = 0;
-  uint8_t type = 0;
-};
-
-struct RuntimeHeader {
-  RuntimeSlot slots[5];
-  int objectCount = 0;
-  int useBackground = 0;
-  int backgroundIndex = 0;
-};
-
 // ReadSaverData on the file at path; false when the runtime refuses it.
-bool ReadHeaderAsRuntime(const std::string& path, RuntimeHeader* header);
+bool ReadHeaderAsRuntime(const std::string& path, SaverHeader* header);
 
 struct RuntimeDecode {
   int result = 0;         // DecodeGif's result
+  std::string stop;       // why it gave up, when result is 0
   IndexedPicture picture;  // the surface's pixels and the loaded palette
   bool paletteLoaded = false;
   // Pixels the decoder never wrote (told apart by decoding onto two
@@ -45,5 +31,7 @@ RuntimeDecode DecodeAsRuntime(const std::string& path, int32_t width, int32_t he
 
 // The runtime's darkest-entry choice over palette.
 int PickDarkestAsRuntime(const Palette& palette);
+// The index the runtime clears each frame with: the header's, or the darkest.
+int BackgroundAsRuntime(const Palette& palette, const SaverHeader& header);
 
 #endif

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "data/saver_data.h"
+#include "data/saver_header.h"
 #include "files.h"
 
 // What the tool writes into the int32 after the magic.
@@ -15,35 +15,10 @@ constexpr int32_t kBlockFormatVersion = 2;
 constexpr int kGifOffsetInBlock = kSaverHeaderSize + 1;
 constexpr int32_t kGifFileOffset = kDataBlockOffset + kGifOffsetInBlock;
 constexpr int kMinObjects = 1;
-constexpr int kMaxObjects = 50;
 constexpr int kDefaultObjects = 9;
 
-// Every field of the header, the ones the runtime skips included.
-struct RawSlot {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t colorKey = kNoColorKey;
-  int32_t offset = 0;
-  int32_t size = 0;
-  uint8_t type = 'g';
-};
-
-struct RawHeader {
-  uint8_t magic[kSaverMagicLength] = {};
-  int32_t formatVersion = 0;
-  RawSlot slots[kImageSlotCount];
-  uint8_t objectCount = 0;
-  uint8_t bytes128[8] = {};
-  uint8_t byte136 = 0;
-  uint8_t useBackground = 0;
-  uint8_t backgroundIndex = 0;
-  uint8_t byte139 = 0;
-  uint8_t byte140 = 0;
-  uint8_t tail[255] = {};
-};
-
-RawHeader DecodeRawHeader(const uint8_t* bytes);
-Bytes EncodeRawHeader(const RawHeader& header);
+// The 396 bytes of header as this tool writes them.
+Bytes EncodeHeader(const SaverHeader& header);
 
 // The show's settings kept in the header.
 struct ShowSettings {
@@ -54,14 +29,14 @@ struct ShowSettings {
 };
 
 // The header of a saver whose GIF (width x height, gifSize bytes) follows it.
-RawHeader MakeHeader(int32_t width, int32_t height, int32_t gifSize, const ShowSettings& show);
+SaverHeader MakeHeader(int32_t width, int32_t height, int32_t gifSize, const ShowSettings& show);
 
 // Refuses what cannot be a runtime: empty, over the budget, neither ELF nor PE.
 void CheckRuntime(const Bytes& runtime, const std::string& path);
 // runtime padded with zeros to the block offset, then block.
 Bytes JoinSaver(const Bytes& runtime, const Bytes& block);
 // header, the spare byte and the GIF.
-Bytes MakeBlock(const RawHeader& header, const Bytes& gif);
+Bytes MakeBlock(const SaverHeader& header, const Bytes& gif);
 
 // The block of a saver file (from the block offset to the end); refuses a
 // file too short to hold a header.
@@ -71,7 +46,7 @@ enum class Target { kLinux, kWindows32, kWindows64 };
 // "linux", "windows32", "windows64"; throws UsageError otherwise.
 Target ParseTarget(const std::string& name);
 const char* TargetName(Target target);
-// The runtime next to the tool for target.
+// Where this build put the runtime of target (set by CMake).
 std::string DefaultRuntimePath(Target target);
 // Reads and checks the runtime: explicitPath when given, else the target's.
 Bytes LoadRuntime(Target target, const std::string& explicitPath, std::string* usedPath);

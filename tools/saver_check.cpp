@@ -52,17 +52,18 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
                            : "the file ends at " + std::to_string(file.size()) + ", before the header's end at " +
                                  std::to_string(kDataBlockOffset + kSaverHeaderSize));
   if (!analysis.hasHeader) return analysis;
-  analysis.header = DecodeRawHeader(&file[kDataBlockOffset]);
-  const RawHeader& header = analysis.header;
+  analysis.headerBytes.assign(file.begin() + kDataBlockOffset, file.begin() + kDataBlockOffset + kSaverHeaderSize);
+  ReadSaverFields(analysis.headerBytes.data(), &analysis.header);
+  const SaverHeader& header = analysis.header;
 
-  RuntimeHeader asRead;
+  SaverHeader asRead;
   analysis.runtimeReadHeader = ReadHeaderAsRuntime(path, &asRead);
-  bool magic = std::memcmp(header.magic, kSaverMagic, kSaverMagicLength) == 0;
+  bool magic = std::memcmp(analysis.headerBytes.data(), kSaverMagic, kSaverMagicLength) == 0;
   Check(&analysis, "magic", magic && analysis.runtimeReadHeader,
         magic ? (analysis.runtimeReadHeader ? "matches" : "matches, but the runtime's reader refused the header")
               : "differs from " kSaverMagic);
 
-  const RawSlot& slot = header.slots[0];
+  const ImageSlot& slot = header.slots[0];
   int64_t end = (int64_t)slot.offset + slot.size;
   bool inside = slot.offset >= 0 && slot.size > 0 && end <= (int64_t)file.size();
   Check(&analysis, "slot 0 inside file", inside,
@@ -87,7 +88,7 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
                        analysis.decode.paletteLoaded;
     std::string detail = "decoded " + Size(slot.width, slot.height);
     if (analysis.decode.result != 1)
-      detail = "the runtime's decoder gave up (result " + std::to_string(analysis.decode.result) + ")";
+      detail = "the runtime's decoder gave up (" + analysis.decode.stop + ")";
     else if (analysis.decode.unwrittenPixels != 0)
       detail = std::to_string(analysis.decode.unwrittenPixels) + " of " +
                std::to_string((int64_t)slot.width * slot.height) + " pixels were never written";
@@ -106,8 +107,7 @@ SaverAnalysis AnalyseSaver(const std::string& path) {
       analysis.warnings.push_back("the GIF's image is " + Size(analysis.layout.width, analysis.layout.height) +
                                   " but slot 0 says " + Size(slot.width, slot.height));
   }
-  analysis.background = header.useBackground != 0 ? header.backgroundIndex
-                                                  : PickDarkestAsRuntime(analysis.decode.picture.palette);
+  analysis.background = BackgroundAsRuntime(analysis.decode.picture.palette, header);
 
   if (header.objectCount == 0) analysis.warnings.push_back("object count 0: the show has no copies");
   if (header.objectCount > kMaxObjects)
@@ -129,21 +129,16 @@ SaverAnalysis AnalyseAcceptedSaver(const std::string& path) {
   return analysis;
 }
 
-void VerifySaver(const std::string& path, const RawHeader& header, const IndexedPicture& picture) {
+void VerifySaver(const std::string& path, const SaverHeader& header, const IndexedPicture& picture) {
   auto refuse = [](const std::string& why) {
     throw ToolError("the runtime would read the finished saver wrongly (" + why + "); nothing written");
   };
-  RuntimeHeader read;
+  SaverHeader read;
   if (!ReadHeaderAsRuntime(path, &read)) refuse("its reader refused the header");
-  const RawSlot& slot = header.slots[0];
-  const RuntimeSlot& got = read.slots[0];
-  if (got.width != slot.width || got.height != slot.height || got.colorKey != slot.colorKey ||
-      got.offset != slot.offset || got.size != slot.size || got.type != slot.type ||
-      read.objectCount != header.objectCount || read.useBackground != header.useBackground ||
-      read.backgroundIndex != header.backgroundIndex)
-    refuse("its reader gives other header values");
+  if (EncodeHeader(read) != EncodeHeader(header)) refuse("its reader gives other header values");
+  const ImageSlot& slot = header.slots[0];
   RuntimeDecode decode = DecodeAsRuntime(path, slot.width, slot.height, slot.offset, slot.size);
-  if (decode.result != 1) refuse("its decoder gave up");
+  if (decode.result != 1) refuse("its decoder gave up: " + decode.stop);
   if (decode.unwrittenPixels != 0) refuse(std::to_string(decode.unwrittenPixels) + " pixels were never decoded");
   std::string difference = FirstDifference(picture, decode.picture.indices);
   if (!difference.empty()) refuse(difference);

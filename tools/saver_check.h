@@ -22,7 +22,8 @@ struct SaverAnalysis {
   size_t runtimeLength = 0;  // up to the last non-zero byte before the block
   std::string runtimeKind;   // "ELF", "PE" or "unknown"
   bool hasHeader = false;
-  RawHeader header;
+  Bytes headerBytes;   // the 396 bytes as stored
+  SaverHeader header;  // their fields, whatever the magic says
   bool runtimeReadHeader = false;  // ReadSaverData's verdict
   Bytes gif;                       // slot 0's bytes when they lie inside the file
   GifLayout layout;
@@ -46,6 +47,6 @@ SaverAnalysis AnalyseAcceptedSaver(const std::string& path);
 
 // Reads the saver at path with the runtime's reader and decoder; throws
 // ToolError unless they give back exactly header and picture.
-void VerifySaver(const std::string& path, const RawHeader& header, const IndexedPicture& picture);
+void VerifySaver(const std::string& path, const SaverHeader& header, const IndexedPicture& picture);
 
 #endif

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "image/gif_decoder.h"
-#include "tests/image/memory_surface.h"
+#include "tools/memory_surface.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <time.h>
 
+#include "hack.h"
 #include "window_internal.h"
 
 #define kQueueLength 128
@@ -109,6 +110,7 @@ static int TimeToNextTimer(DWORD now) {
 }
 
 static void PumpSdlEvents(void) {
+  CheckHackEnd();
   if (!VideoRunning()) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) TranslateSdlEvent(&event);
@@ -167,7 +169,7 @@ BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
 
 BOOL WINAPI WaitMessage(void) {
   while (!AnyMessageReady()) {
-    int wait = TimeToNextTimer(PlatformTime());
+    int wait = LimitHackWait(TimeToNextTimer(PlatformTime()));
     if (VideoRunning()) {
       if (wait < 0)
         SDL_WaitEvent(NULL);

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <strings.h>
 
+#include "hack.h"
 #include "platform_internal.h"
 #include "window_internal.h"
 
@@ -86,13 +87,15 @@ static void SendActivation(HWND window, bool active) {
 // visible popup. Without a window manager nobody else would give it the
 // focus, and keys would go on to whichever window had it last.
 static void TakeFocus(PlatformWindow* window) {
-  if (window->sdl == NULL || !PlatformHasDisplay()) return;
+  if (window->sdl == NULL || !PlatformHasDisplay() || DrawsInForeignWindow()) return;
   SDL_RaiseWindow(window->sdl);
   SDL_SetWindowInputFocus(window->sdl);
 }
 
 static void ApplyCursor(void) {
-  if (VideoRunning()) SDL_ShowCursor(cursorHidden ? SDL_DISABLE : SDL_ENABLE);
+  // SDL sets the cursor on every window it knows, a foreign one too.
+  if (VideoRunning() && !DrawsInForeignWindow())
+    SDL_ShowCursor(cursorHidden ? SDL_DISABLE : SDL_ENABLE);
 }
 
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
@@ -112,8 +115,9 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     // so it is made at the desktop's size from the start.
     SDL_Rect area = {X, Y, kClientWidth, kClientHeight};
     if (flags & SDL_WINDOW_FULLSCREEN) SDL_GetDisplayBounds(0, &area);
-    window->sdl = SDL_CreateWindow(lpWindowName != NULL ? lpWindowName : "", area.x, area.y,
-                                   area.w, area.h, flags);
+    window->sdl = HackGivesWindow() ? OpenGivenWindow()
+                                    : SDL_CreateWindow(lpWindowName != NULL ? lpWindowName : "",
+                                                       area.x, area.y, area.w, area.h, flags);
     if (window->sdl == NULL) return NULL;
     CreatePresentation(window);
     ApplyCursor();

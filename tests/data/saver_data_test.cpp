@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
-#include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "data/saver_data.h"
+#include "tests/lib/temporary.h"
 
 namespace {
 
@@ -44,18 +45,11 @@ std::vector<unsigned char> SampleFile() {
 
 class SaverFile : public ::testing::Test {
  protected:
-  void TearDown() override {
-    if (!path.empty()) unlink(path.c_str());
-  }
   const char* Write(const std::vector<unsigned char>& bytes) {
-    char name[] = "/tmp/voq-data-XXXXXX";
-    int fd = mkstemp(name);
-    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), (ssize_t)bytes.size());
-    close(fd);
-    path = name;
-    return path.c_str();
+    file = std::make_unique<TemporaryFile>(bytes, "voq-data");
+    return file->path();
   }
-  std::string path;
+  std::unique_ptr<TemporaryFile> file;
 };
 
 TEST_F(SaverFile, SampleBlockGivesEveryField) {
@@ -101,7 +95,6 @@ TEST_F(SaverFile, MagicMustMatchExactly) {
     std::vector<unsigned char> bytes = SampleFile();
     memcpy(bytes.data() + 57344, magic, 18);
     EXPECT_EQ(ReadSaverData(Write(bytes)), 0) << magic;
-    unlink(path.c_str());
   }
 }
 
@@ -110,7 +103,6 @@ TEST_F(SaverFile, FileEndingInsideTheHeaderIsCorrupt) {
     std::vector<unsigned char> bytes = SampleFile();
     bytes.resize(57344 + length);
     EXPECT_EQ(ReadSaverData(Write(bytes)), 0) << "header of " << length << " bytes";
-    unlink(path.c_str());
   }
   std::vector<unsigned char> exact = SampleFile();
   exact.resize(57344 + 396);

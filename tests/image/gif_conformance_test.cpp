@@ -165,12 +165,8 @@ TEST(GifConformance, GiflibEncoderWithExtensionsAndLocalTables) {
 
 TEST(GifConformance, ImageMagickCorpus) {
   ASSERT_EQ(access(kConvert, X_OK), 0) << kConvert << " is needed (Debian package imagemagick)";
-  const char* base = getenv("TMPDIR");
-  std::string folder = std::string(base != NULL && *base ? base : "/tmp") + "/voq-magick-XXXXXX";
-  std::vector<char> name(folder.begin(), folder.end());
-  name.push_back(0);
-  ASSERT_NE(mkdtemp(name.data()), nullptr);
-  folder = name.data();
+  TemporaryDirectory temporary("voq-magick");
+  const std::string& folder = temporary.path();
 
   struct Job {
     int width, height, bits;
@@ -242,10 +238,7 @@ TEST(GifConformance, ImageMagickCorpus) {
     if (layout.packed & 0x40) interlaced++;
     if (job.comment && layout.extension) commented++;
     ExpectAsGiflib(gif);
-    unlink(job.gif.c_str());
-    unlink(job.ppm.c_str());
   }
-  rmdir(folder.c_str());
   for (int size = 2; size <= 8; size++) EXPECT_EQ(codeSizes.count(size), 1u) << "minimum code size " << size;
   EXPECT_GT(interlaced, 5);
   EXPECT_GT(commented, 5);

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "image/gif_decoder.h"
+#include "tests/lib/giflib_writer.h"
 
 void BitWriter::Put(int code, int width) {
   pending_ |= (uint32_t)code << pendingBits_;
@@ -175,31 +176,17 @@ Bytes SimpleGif(const Bytes& pixels, int width, int height, int bits, bool inter
   return gif.Image(width, height, interlaced ? 0x40 : 0).CodeSize(codeSize).Data(stream).Trailer().bytes();
 }
 
-SaverFile::SaverFile(const Bytes& gif, int32_t offset, size_t trailing)
-    : offset_(offset), size_((int32_t)gif.size()) {
-  const char* folder = getenv("TMPDIR");
-  std::string pattern = std::string(folder != NULL && *folder ? folder : "/tmp") + "/voq-gif-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back(0);
-  int fd = mkstemp(name.data());
-  if (fd < 0) {
-    perror("mkstemp");
-    abort();
-  }
-  path_ = name.data();
-  // Commas and "GIF" in the junk on both sides: the decoder must go by the offset and size.
+// Commas and "GIF" in the junk on both sides: the decoder must go by the offset and size.
+static Bytes SaverBytes(const Bytes& gif, int32_t offset, size_t trailing) {
   Bytes file((size_t)offset, 0);
   for (size_t i = 0; i < file.size(); i++) file[i] = (uint8_t)(i % 7 == 0 ? 0x2C : "GIF"[i % 3]);
   file.insert(file.end(), gif.begin(), gif.end());
   for (size_t i = 0; i < trailing; i++) file.push_back((uint8_t)(i % 2 ? 0x2C : 0x81));
-  if (write(fd, file.data(), file.size()) != (ssize_t)file.size()) {
-    perror("write");
-    abort();
-  }
-  close(fd);
+  return file;
 }
 
-SaverFile::~SaverFile() { unlink(path_.c_str()); }
+SaverFile::SaverFile(const Bytes& gif, int32_t offset, size_t trailing)
+    : file_(SaverBytes(gif, offset, trailing), "voq-gif"), offset_(offset), size_((int32_t)gif.size()) {}
 
 int DecodeGifBytes(const Bytes& gif, MemorySurface* surface, int64_t size) {
   SaverFile file(gif);
@@ -221,12 +208,6 @@ int ReadMemory(GifFileType* gif, GifByteType* to, int n) {
   memcpy(to, input->bytes->data() + input->at, take);
   input->at += take;
   return (int)take;
-}
-
-int WriteMemory(GifFileType* gif, const GifByteType* from, int n) {
-  Bytes* out = (Bytes*)gif->UserData;
-  out->insert(out->end(), from, from + n);
-  return n;
 }
 
 }  // namespace
@@ -261,36 +242,17 @@ bool GiflibDecode(const Bytes& bytes, GiflibImage* image, std::string* error) {
 }
 
 Bytes GiflibEncode(const Bytes& pixels, int width, int height, int bits, bool interlace) {
-  Bytes out;
-  int code = 0;
-  GifFileType* gif = EGifOpen(&out, WriteMemory, &code);
-  if (gif == NULL) abort();
-  std::vector<GifColorType> colors((size_t)1 << bits);
-  for (size_t i = 0; i < colors.size(); i++) {
+  GiflibPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.pixels = pixels;
+  for (int i = 0; i < 1 << bits; i++) {
     uint8_t rgb[3];
-    GifBuilder::TableColor((int)i, bits, rgb);
-    colors[i] = {rgb[0], rgb[1], rgb[2]};
+    GifBuilder::TableColor(i, bits, rgb);
+    picture.colors.insert(picture.colors.end(), rgb, rgb + 3);
   }
-  ColorMapObject* map = GifMakeMapObject((int)colors.size(), colors.data());
-  bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK &&
-            EGifPutImageDesc(gif, 0, 0, width, height, interlace, NULL) == GIF_OK;
-  static const int kStart[4] = {0, 4, 2, 1};
-  static const int kStep[4] = {8, 8, 4, 2};
-  Bytes row((size_t)width);
-  auto put = [&](int y) {
-    memcpy(row.data(), pixels.data() + (size_t)y * width, (size_t)width);
-    ok = ok && EGifPutLine(gif, row.data(), width) == GIF_OK;
-  };
-  if (interlace) {
-    for (int pass = 0; pass < 4; pass++)
-      for (int y = kStart[pass]; y < height; y += kStep[pass]) put(y);
-  } else {
-    for (int y = 0; y < height; y++) put(y);
-  }
-  ok = EGifCloseFile(gif, &code) == GIF_OK && ok;
-  GifFreeMapObject(map);
-  if (!ok) abort();
-  return out;
+  picture.interlace = interlace;
+  return GiflibWrite(picture);
 }
 
 const char* ContentName(Content content) {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/image/memory_surface.h"
+#include "tests/lib/temporary.h"
+#include "tools/memory_surface.h"
 
 typedef std::vector<uint8_t> Bytes;
 
@@ -80,15 +81,12 @@ Bytes InterlaceRows(const Bytes& pixels, int width, int height);
 class SaverFile {
  public:
   explicit SaverFile(const Bytes& gif, int32_t offset = 57741, size_t trailing = 37);
-  SaverFile(const SaverFile&) = delete;
-  SaverFile& operator=(const SaverFile&) = delete;
-  ~SaverFile();
-  const char* path() const { return path_.c_str(); }
+  const char* path() const { return file_.path(); }
   int32_t offset() const { return offset_; }
   int32_t size() const { return size_; }
 
  private:
-  std::string path_;
+  TemporaryFile file_;
   int32_t offset_;
   int32_t size_;
 };

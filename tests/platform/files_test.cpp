@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "temp_directory.h"
+#include "tests/lib/temporary.h"
 
 #include <windows.h>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_directory.h"
+#include "tests/lib/temporary.h"
 
 namespace {
 
@@ -73,6 +73,28 @@ TEST_F(Process, CommandLineNamesTheRealFileThroughSymlinksAndRelativePaths) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, c.expected) << c.start << c.arguments;
   }
+}
+
+TEST_F(Process, XScreenSaverSwitchesRunTheShowAndABadWindowIdIsRefused) {
+  struct Case {
+    const char* arguments;
+    const char* expected;
+  } cases[] = {
+      {"-root -fps", "/s"}, {"--window-id 0x2a", "/s"}, {"--window", "ws"}, {"/s -fps", "/s -fps"},
+  };
+  for (const Case& c : cases) {
+    ProcessRun run = Shell("VOQ_PROBE=cmdline " + probe + " " + c.arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "\"" + probe + "\" " + c.expected + "\n" + c.expected + "\n") << c.arguments;
+  }
+  ProcessRun bad = Shell("VOQ_PROBE=cmdline " + probe + " -window-id 0x2z");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "") << "the program never ran";
+  EXPECT_EQ(bad.err, "a window id is 0x and hexadecimal digits, or decimal digits\n");
+  ProcessRun headless = Shell("SDL_VIDEODRIVER=dummy VOQ_PROBE=display " + probe + " -root");
+  EXPECT_EQ(headless.status, 1) << "no window to draw in is a failed run";
+  EXPECT_EQ(headless.out, "display 0 window 0\n");
+  EXPECT_EQ(headless.err, "no X display to draw on\n");
 }
 
 // The probe's frame n: pixel (x, y) = (x + 2y + n) mod 256, palette entry

@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "temp_directory.h"
+#include "tests/lib/temporary.h"
 
 namespace {
 

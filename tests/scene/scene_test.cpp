@@ -11,8 +11,7 @@
 #include "data/saver_data.h"
 #include "display/display.h"
 #include "image/palette.h"
-#include "scene/scene.h"
-#include "shell/entry.h"
+#include "scene/scene_inspect.h"
 #include "tests/display/fake_ddraw.h"
 
 namespace {

@@ -54,6 +54,28 @@ TEST_F(BuildCommand, AppendsHeaderAndGifAfterPaddedRuntime) {
   EXPECT_EQ(FolderEntries(folder_.Path()), (std::set<std::string>{"picture.gif", "out.scr"}));
 }
 
+// Commas in a comment are extension data, which the runtime's block walk passes over.
+TEST_F(BuildCommand, GifWithCommasInItsCommentBuildsInBothForms) {
+  TestGifRecipe commented = recipe_;
+  commented.comment = "one, two,, three,";
+  Bytes gif = MakeTestGif(commented);
+  WriteBytes(Path("commented.gif"), gif);
+  for (bool asIs : {true, false}) {
+    SCOPED_TRACE(asIs ? "--picture GIF" : "PICTURE");
+    std::vector<std::string> arguments = {"build", "--runtime", TestRuntime(), "--output", Path("out.scr")};
+    if (asIs) arguments.push_back("--picture");
+    arguments.push_back(Path("commented.gif"));
+    ProcessResult run = RunTool(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    Bytes saver = ReadWholeFile(Path("out.scr"), "saver");
+    SaverHeader header;
+    ASSERT_EQ(ParseSaverHeader(&saver[57344], &header), 1);
+    EXPECT_EQ(header.slots[0].width, commented.width);
+    EXPECT_EQ(header.slots[0].height, commented.height);
+    if (asIs) EXPECT_TRUE(std::equal(gif.begin(), gif.end(), saver.begin() + 57741)) << "the GIF, unchanged";
+  }
+}
+
 struct SettingsCase {
   std::vector<std::string> options;
   int objects;

@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                                        s.localTable = true;  // giflib needs some table
                                      }), "no global colour table"},
         SubsetCase{"local_table", Recipe([](TestGifRecipe& s) { s.localTable = true; }), "local colour table"},
-        SubsetCase{"comma_in_comment", Recipe([](TestGifRecipe& s) { s.comment = "one, two"; }), "0x2C"}),
+        SubsetCase{"comma_in_comment", Recipe([](TestGifRecipe& s) { s.comment = "one, two"; }), ""}),
     [](const testing::TestParamInfo<SubsetCase>& info) { return info.param.name; });
 
 TEST(GifLayoutReader, TransparentIndexAndExtensionsBeforeTheImage) {

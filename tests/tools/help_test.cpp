@@ -6,7 +6,7 @@
 namespace {
 
 TEST(Help, EveryCommandExplainsItselfWithExamples) {
-  for (const char* command : {"build", "inspect", "extract", "preview", "convert"}) {
+  for (const char* command : {"build", "inspect", "extract", "preview", "convert", "install", "uninstall"}) {
     for (const char* flag : {"--help", "-h"}) {
       SCOPED_TRACE(std::string(command) + " " + flag);
       ProcessResult run = RunTool({command, flag});
@@ -22,7 +22,7 @@ TEST(Help, EveryCommandExplainsItselfWithExamples) {
 TEST(Help, ToolHelpListsTheCommands) {
   ProcessResult run = RunTool({"--help"});
   EXPECT_EQ(run.exitCode, 0);
-  for (const char* command : {"build", "inspect", "extract", "preview", "convert"})
+  for (const char* command : {"build", "inspect", "extract", "preview", "convert", "install", "uninstall"})
     EXPECT_NE(run.output.find(std::string("  ") + command + " "), std::string::npos) << command;
 
   run = RunTool({});

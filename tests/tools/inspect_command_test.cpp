@@ -136,6 +136,7 @@ struct DamageCase {
   size_t at;        // file offset to change
   Bytes bytes;      // new bytes there; empty: cut the file at `at`
   const char* check;
+  const char* reason = "";  // part of the error line after the check's name
 };
 
 void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
@@ -157,6 +158,7 @@ TEST_P(InspectRefusal, NamesTheFailedCheckAndExitsOne) {
   EXPECT_EQ(lines["check " + std::string(c.check)].rfind("FAILED", 0), 0u) << run.output;
   std::string expected = "voq-make: error: " + Path("damaged.scr") + " would be refused: " + c.check + ": ";
   EXPECT_EQ(run.errors.rfind(expected, 0), 0u) << run.errors;
+  EXPECT_NE(run.errors.find(c.reason), std::string::npos) << run.errors;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
                     DamageCase{"no_signature", 57741, {'P', 'N', 'G'}, "GIF signature"},
                     DamageCase{"negative_width", 57344 + 22, {0xff, 0xff, 0xff, 0xff}, "decodable"},
                     // LZW minimum code size 1, outside what the decoder reads.
-                    DamageCase{"code_size_1", 57741 + 13 + 768 + 10, {1}, "decodable"}),
+                    DamageCase{"code_size_1", 57741 + 13 + 768 + 10, {1}, "decodable",
+                               "the runtime's decoder gave up (LZW minimum code size outside 2 to 9)"}),
     [](const testing::TestParamInfo<DamageCase>& info) { return info.param.name; });
 
 TEST(InspectArguments, MissingSaverAndUsage) {

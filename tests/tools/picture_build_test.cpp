@@ -187,7 +187,7 @@ TEST_F(PictureBuild, WindowsTargetsUseTheRuntimesNextToTheTool) {
   WritePicture(Path("p.png"), FewColours(30, 20));
   int built = 0;
   for (const char* target : {"windows32", "windows64"}) {
-    std::string runtime = std::string(VOQ_BINARY_DIR) + "/../" + (target[7] == '3' ? "win32" : "win64") + "/voq.exe";
+    std::string runtime = DefaultRuntimePath(ParseTarget(target));
     ProcessResult run = RunTool({"build", Path("p.png"), "--output", Path("w.scr"), "--target", target});
     if (!FileExists(runtime)) {
       EXPECT_NE(run.exitCode, 0);

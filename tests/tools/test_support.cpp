@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <stb/stb_image_write.h>
-#include <gif_lib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +10,8 @@
 #include <stdexcept>
 
 #include <gtest/gtest.h>
+
+#include "tests/lib/giflib_writer.h"
 
 ProcessResult RunTool(const std::vector<std::string>& arguments) {
   std::vector<std::string> argv = {VOQ_MAKE_PATH};
@@ -55,45 +56,20 @@ uint8_t TestGifPixel(const TestGifRecipe& recipe, int x, int y) {
   return (uint8_t)((x + 3 * y) % recipe.tableEntries);
 }
 
-static int Collect(GifFileType* gif, const GifByteType* bytes, int count) {
-  auto* out = static_cast<Bytes*>(gif->UserData);
-  out->insert(out->end(), bytes, bytes + count);
-  return count;
-}
-
 Bytes MakeTestGif(const TestGifRecipe& recipe) {
-  Bytes out;
-  int error = 0;
-  GifFileType* gif = EGifOpen(&out, Collect, &error);
-  if (gif == nullptr) throw std::runtime_error("EGifOpen failed");
-  std::vector<GifColorType> colors(recipe.tableEntries);
+  GiflibPicture picture;
+  picture.width = recipe.width;
+  picture.height = recipe.height;
+  for (int y = 0; y < recipe.height; y++)
+    for (int x = 0; x < recipe.width; x++) picture.pixels.push_back(TestGifPixel(recipe, x, y));
   for (int i = 0; i < recipe.tableEntries; i++)
-    colors[i] = {(GifByteType)i, (GifByteType)(255 - i), (GifByteType)(7 * i % 256)};
-  ColorMapObject* map = GifMakeMapObject(recipe.tableEntries, colors.data());
-  if (!recipe.comment.empty() || recipe.transparentIndex >= 0) EGifSetGifVersion(gif, true);
-  bool ok = EGifPutScreenDesc(gif, recipe.width, recipe.height, 8, 0, recipe.globalTable ? map : nullptr) == GIF_OK;
-  if (!recipe.comment.empty()) ok = ok && EGifPutComment(gif, recipe.comment.c_str()) == GIF_OK;
-  if (recipe.transparentIndex >= 0) {
-    GraphicsControlBlock control = {DISPOSAL_UNSPECIFIED, false, 0, recipe.transparentIndex};
-    GifByteType extension[4];
-    EGifGCBToExtension(&control, extension);
-    ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
-  }
-  ok = ok && EGifPutImageDesc(gif, 0, 0, recipe.width, recipe.height, recipe.interlace,
-                              recipe.localTable ? map : nullptr) == GIF_OK;
-  std::vector<GifPixelType> row(recipe.width);
-  static const int kStart[4] = {0, 4, 2, 1};
-  static const int kStep[4] = {8, 8, 4, 2};
-  for (int pass = 0; pass < (recipe.interlace ? 4 : 1); pass++) {
-    for (int y = recipe.interlace ? kStart[pass] : 0; y < recipe.height; y += recipe.interlace ? kStep[pass] : 1) {
-      for (int x = 0; x < recipe.width; x++) row[x] = TestGifPixel(recipe, x, y);
-      ok = ok && EGifPutLine(gif, row.data(), recipe.width) == GIF_OK;
-    }
-  }
-  GifFreeMapObject(map);
-  ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
-  if (!ok) throw std::runtime_error("giflib could not write the test GIF");
-  return out;
+    picture.colors.insert(picture.colors.end(), {(uint8_t)i, (uint8_t)(255 - i), (uint8_t)(7 * i % 256)});
+  picture.globalTable = recipe.globalTable;
+  picture.localTable = recipe.localTable;
+  picture.interlace = recipe.interlace;
+  picture.comment = recipe.comment;
+  picture.transparentIndex = recipe.transparentIndex;
+  return GiflibWrite(picture);
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {

@@ -10,6 +10,7 @@
 
 #include "files.h"
 #include "gif_io.h"
+#include "picture.h"
 
 // Runs build/linux/voq-make with arguments.
 ProcessResult RunTool(const std::vector<std::string>& arguments);
@@ -47,8 +48,6 @@ void WriteBytes(const std::string& path, const Bytes& bytes);
 
 int32_t Int32At(const Bytes& bytes, size_t at);
 
-#endif
-
 // "name: value" lines of voq-make's text reports.
 std::map<std::string, std::string> ReportLines(const std::string& text);
 
@@ -56,8 +55,6 @@ std::map<std::string, std::string> ReportLines(const std::string& text);
 // extra options follow. Fails the test when the tool fails.
 void BuildTestSaver(const std::string& gifPath, const std::string& saverPath,
                     const std::vector<std::string>& extra);
-
-#include "picture.h"
 
 // Writes image with stb_image_write; the format follows the extension
 // (png, jpg, bmp, tga).
@@ -81,3 +78,5 @@ void ExpectRefusal(const std::string& folder, const std::vector<std::string>& ar
 
 // Pixel (x, y) is (31 x + 7 y) mod 256; entry i is (255 - i, i, 3 i mod 256).
 IndexedPicture PatternPicture(int width, int height);
+
+#endif

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "shell/about.h"
 #include "shell/entry.h"
 #include "shell/window.h"
+#include "tests/lib/temporary.h"
 
 namespace {
 
@@ -131,16 +133,12 @@ void WINAPI PostQuitMessage(int code) { Record("PostQuitMessage " + std::to_stri
 namespace {
 
 // A saver file: zeros up to the data block, then a header with our magic.
-std::string MakeSaver(const char* magic, size_t headerBytes = kSaverHeaderSize) {
-  char name[] = "/tmp/voq-run-XXXXXX";
-  int fd = mkstemp(name);
+std::unique_ptr<TemporaryFile> MakeSaver(const char* magic, size_t headerBytes = kSaverHeaderSize) {
   std::vector<unsigned char> bytes(kDataBlockOffset + kSaverHeaderSize, 0);
   memcpy(bytes.data() + kDataBlockOffset, magic, kSaverMagicLength);
-  bytes[kDataBlockOffset + 127] = 9;
+  bytes[kDataBlockOffset + kHeaderObjectCountAt] = 9;
   bytes.resize(kDataBlockOffset + headerBytes);
-  EXPECT_EQ(write(fd, bytes.data(), bytes.size()), (ssize_t)bytes.size());
-  close(fd);
-  return name;
+  return std::make_unique<TemporaryFile>(bytes, "voq-run");
 }
 
 class RunSequence : public ::testing::Test {
@@ -157,15 +155,16 @@ class RunSequence : public ::testing::Test {
     saverActive = 0;
     firstFrameDrawn = 0;
     backgroundIndex = 0;
-    saver = MakeSaver(kSaverMagic);
+    saverFile = MakeSaver(kSaverMagic);
+    saver = saverFile->path();
   }
-  void TearDown() override { unlink(saver.c_str()); }
 
   int Run(const std::string& commandLine, const char* args) {
     return RunProgram((HINSTANCE)1, commandLine.c_str(), args);
   }
   std::string Quoted(const char* sw) { return "\"" + saver + "\" " + sw; }
 
+  std::unique_ptr<TemporaryFile> saverFile;
   std::string saver;
 };
 
@@ -214,17 +213,15 @@ TEST_F(RunSequence, MissingFileShowsBothMessagesInOrder) {
 }
 
 TEST_F(RunSequence, WrongMagicShowsCorruptHeaderOnly) {
-  std::string wrong = MakeSaver("QUILLOVARNENTHODEX");
-  EXPECT_EQ(Run("\"" + wrong + "\" /s", "/s"), 0);
-  unlink(wrong.c_str());
+  auto wrong = MakeSaver("QUILLOVARNENTHODEX");
+  EXPECT_EQ(Run("\"" + std::string(wrong->path()) + "\" /s", "/s"), 0);
   std::vector<std::string> expected = {"MessageBox \"corrupt header\" \"\""};
   EXPECT_EQ(calls, expected);
 }
 
 TEST_F(RunSequence, HeaderCutShortIsCorrupt) {
-  std::string cut = MakeSaver(kSaverMagic, 200);
-  EXPECT_EQ(Run("\"" + cut + "\" /s", "/s"), 0);
-  unlink(cut.c_str());
+  auto cut = MakeSaver(kSaverMagic, 200);
+  EXPECT_EQ(Run("\"" + std::string(cut->path()) + "\" /s", "/s"), 0);
   std::vector<std::string> expected = {"MessageBox \"corrupt header\" \"\""};
   EXPECT_EQ(calls, expected);
 }

@@ -1,10 +1,11 @@
-// An 8-bit surface in plain memory for tests, benchmarks and fuzzing: only
-// Lock and Unlock do anything. Lock refuses rectangles that are not wholly
+// An 8-bit surface in plain memory, for running the runtime's decoder outside
+// a display: the tool, the tests, the benchmarks and the fuzzers. Only Lock
+// and Unlock do anything. Lock refuses rectangles that are not wholly
 // inside, as DirectDraw does. Guard bytes surround the pixels and fill the
 // gap between the pixel rows and the pitch, so writes outside the picture
 // show up.
-#ifndef VOQ_TESTS_IMAGE_MEMORY_SURFACE_H
-#define VOQ_TESTS_IMAGE_MEMORY_SURFACE_H
+#ifndef VOQ_TOOLS_MEMORY_SURFACE_H
+#define VOQ_TOOLS_MEMORY_SURFACE_H
 
 #include <ddraw.h>
 

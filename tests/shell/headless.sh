@@ -8,19 +8,24 @@ export SDL_VIDEODRIVER=dummy VOQ_FRAMES=3
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# A saver: the runtime padded to the data block, then a header (magic given).
+lib=$(dirname "$0")/../lib
+# A saver: the runtime padded to the data block, then a header (magic given)
+# whose slot 0 holds no picture; or, with a width, a GIF of 4 x 4 pixels that
+# slot 0 says is WIDTH x 4.
 make_saver() {
-  python3 - "$voq" "$1" "$2" <<'PY'
-import struct, sys
-runtime, out, magic = sys.argv[1], sys.argv[2], sys.argv[3].encode()
-data = open(runtime, 'rb').read().ljust(57344, b'\0')
-header = magic + struct.pack('<i', 2)
-header += struct.pack('<iiiiiB', 4, 4, 999, 57741, 0, ord('x'))
-for _ in range(4):
-    header += struct.pack('<iiiiiB', 0, 0, 999, 57741, 0, ord('g'))
-header = header.ljust(127, b'\0') + bytes([0]) + bytes(9) + bytes([0, 12]) + bytes(2)
-header = header.ljust(396, b'\0')
-open(out, 'wb').write(data + header + b'\0')
+  python3 - "$voq" "$1" "$2" "${3:-}" "$lib" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[5])
+import saver
+runtime, out, magic, width = sys.argv[1], sys.argv[2], sys.argv[3].encode(), sys.argv[4]
+if width:
+    picture = saver.gif(4, 4, [[1, 2, 3, 4]] * 4, [(i, i, i) for i in range(256)])
+    data = saver.saver(b'', picture, int(width), 4, magic=magic)
+else:
+    data = saver.saver(b'', b'', 4, 4, objects=0, background=12, magic=magic, picture_type='x')
+# A sanitizer build is larger than the block's offset: its block follows it.
+block = data[saver.BLOCK_OFFSET:]
+open(out, 'wb').write(open(runtime, 'rb').read().ljust(saver.BLOCK_OFFSET, b'\0') + block)
 PY
   chmod +x "$1"
 }
@@ -45,7 +50,7 @@ grep -q 'corrupt header' <<<"$out" || fail "wrong magic did not say corrupt head
 # a symlink, by a relative path and from PATH. A sanitizer build is larger than
 # the data block's offset, so it cannot carry a block.
 if [ "$(stat -c %s "$voq")" -gt 57344 ]; then
-  echo "own-path checks skipped: this runtime is larger than 57344 bytes"
+  echo "own-path and picture-slot checks skipped: this runtime is larger than 57344 bytes"
   echo "headless entry checks: $failures failed"
   [ $failures -eq 0 ]
   exit
@@ -60,6 +65,17 @@ for how in "$work/good.scr" "$work/bin/voq-link" "./good.scr" "PATH"; do
   fi
   [ $rc -eq 0 ] || fail "good saver started as $how exited $rc: $out"
   grep -q 'corrupt header\|error opening file' <<<"$out" && fail "good saver started as $how: $out"
+done
+
+# Slot 0 too wide for a surface, with a good GIF after it: both surfaces are
+# refused, the show still runs to its end and exits 0.
+for width in 20000 65537; do
+  make_saver "$work/wide.scr" Quillovarnenthodex "$width"
+  out=$(timeout 20 "$work/wide.scr" /s 2>&1); rc=$?
+  [ $rc -eq 0 ] || fail "slot 0 of width $width exited $rc: $out"
+  boxes=$(grep -c 'Error initialising lpImage1 surface' <<<"$out")
+  [ "$boxes" -eq 2 ] || fail "slot 0 of width $width showed $boxes surface errors: $out"
+  grep -q 'lock error' <<<"$out" && fail "slot 0 of width $width showed a lock error: $out"
 done
 
 echo "headless entry checks: $failures failed"

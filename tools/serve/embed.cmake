@@ -1,0 +1,20 @@
+# Writes OUTPUT, a C++ file holding each of FILES (a ;-list, relative to
+# DIR) as a byte array in the table of the maker's page, so the binary serves
+# the page with no files beside it.
+set(body "// Made by tools/serve/embed.cmake from tools/serve/web; do not edit.\n#include \"web_files.h\"\n\n")
+set(table "")
+set(index 0)
+foreach(name IN LISTS FILES)
+  file(READ "${DIR}/${name}" hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+  string(APPEND body "static const unsigned char kFile${index}[] = {\n${bytes}0};\n")
+  string(APPEND table "    {\"/${name}\", kFile${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "\nconst WebFile kWebFiles[] = {\n${table}    {nullptr, nullptr, 0}};\n")
+file(WRITE "${OUTPUT}.new" "${body}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")
