@@ -40,6 +40,8 @@ ended() {
     pid=
   fi
 }
+# For the checks that something does NOT happen: a settle time, each followed
+# by an input that must end the saver, so that a slow machine fails that one.
 still_running() { sleep 1; kill -0 "$pid" 2>/dev/null; }
 finish() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=; }
 
