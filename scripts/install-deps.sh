@@ -11,6 +11,8 @@ packages=(
   # tests, fuzzing and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   python3 faketime xvfb xauth x11-utils xdotool imagemagick
+  # the running-cost benchmark's peers
+  xscreensaver-data xscreensaver-data-extra
   # another client's window, and its cursor, for the hack mode's tests
   x11-apps libxfixes3
   # the Windows build under Wine

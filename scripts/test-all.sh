@@ -24,10 +24,9 @@ echo "== tests (linux)"
 ctest --test-dir build/linux -j2 --output-on-failure --timeout 600 -LE 'wine|x11' | tee -a "$log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 # Tests that drive real windows on an X server run one at a time, so that no
-# other test's load skews their waits; one retry absorbs a lost X event.
+# other test's load skews their waits.
 echo "== tests on X and under Wine (linux)"
-ctest --test-dir build/linux -j1 --output-on-failure --timeout 600 -L 'wine|x11' \
-  --repeat until-pass:2 | tee -a "$log"
+ctest --test-dir build/linux -j1 --output-on-failure --timeout 600 -L 'wine|x11' | tee -a "$log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 echo "== tests (linux, AddressSanitizer and UBSan)"
 ctest --test-dir build/linux-asan -j2 --output-on-failure --timeout 900 -LE 'wine|size|x11' |

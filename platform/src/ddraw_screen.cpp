@@ -38,24 +38,6 @@ UINT WINAPI GetSystemPaletteEntries(HDC hdc, UINT iStart, UINT cEntries, LPPALET
   return count;
 }
 
-void PlatformConvertFrame(const BYTE* pixels, LONG pitch, int width, int height,
-                          const PALETTEENTRY* palette, uint32_t* out, LONG outPitch) {
-  uint32_t colors[256];
-  for (int i = 0; i < 256; i++)
-    colors[i] = 0xFF000000u | (uint32_t)palette[i].peRed << 16 | (uint32_t)palette[i].peGreen << 8 |
-                palette[i].peBlue;
-  for (int y = 0; y < height; y++, pixels += pitch, out = (uint32_t*)((BYTE*)out + outPitch)) {
-    int x = 0;
-    for (; x + 4 <= width; x += 4) {
-      out[x] = colors[pixels[x]];
-      out[x + 1] = colors[pixels[x + 1]];
-      out[x + 2] = colors[pixels[x + 2]];
-      out[x + 3] = colors[pixels[x + 3]];
-    }
-    for (; x < width; x++) out[x] = colors[pixels[x]];
-  }
-}
-
 void PresentIfPrimary(const DDrawSurface* surface, bool newFrame) {
   if (surface->owner->primary != surface) return;
   // A screen without a palette of its own shows the system palette.

@@ -18,7 +18,8 @@ void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
 
 // Colours width x height palette indices into 32-bit pixels 0xFFRRGGBB (the
 // layout of SDL_PIXELFORMAT_ARGB8888) through palette (256 entries); out
-// advances outPitch bytes per row. What PlatformPresent shows of a frame.
+// advances outPitch bytes per row, unscaled; the row conversion presentation
+// runs (frame_paint.h).
 void PlatformConvertFrame(const BYTE* pixels, LONG pitch, int width, int height,
                           const PALETTEENTRY* palette, uint32_t* out, LONG outPitch);
 

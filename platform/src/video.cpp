@@ -75,6 +75,7 @@ void PlatformShutdown(void) {
   // Leaving the process destroys windows without messages, as on Windows.
   ReleaseWindow();
   EndFrameCapture();
+  ReportFrames();
   if (videoState == kVideoRunning) SDL_Quit();
   videoState = kVideoNotTried;
 }

@@ -7,6 +7,8 @@
 
 #include <SDL.h>
 
+#include "frame_paint.h"
+
 // Every window's client area is the saver's image: the windowed primary
 // surface, and what a full-screen window scales to fit.
 #define kClientWidth 640
@@ -23,10 +25,10 @@ struct PlatformWindow {
   HWND handle;
   WNDPROC proc;
   SDL_Window* sdl;
-  SDL_Renderer* renderer;
-  SDL_Texture* texture;
-  int textureWidth;
-  int textureHeight;
+  // The window's surface and what is painted on it; laid out anew whenever
+  // the surface comes back at another size.
+  FramePainter painter;
+  bool presenting;     // a real display shows the window
   Uint64 framePeriod;  // performance-counter ticks of one display refresh
   bool active;
   bool destroying;
@@ -67,8 +69,10 @@ SDL_Rect FitImage(int width, int height);
 // Presentation's share of a window's life.
 void CreatePresentation(PlatformWindow* window);
 void DestroyPresentation(PlatformWindow* window);
-// Shows the latest frame again (after the window was exposed or resized).
+// Shows the latest frame again, whole (after the window was exposed or resized).
 void ShowLatestFrame(void);
+// Prints the frames presented and their rate when VOQ_FRAME_REPORT is set.
+void ReportFrames(void);
 // Writes a frame to VOQ_CAPTURE_DIR, numbered; does nothing when unset.
 void CaptureFrame(const BYTE* pixels, LONG pitch, int width, int height,
                   const PALETTEENTRY* palette, unsigned number);

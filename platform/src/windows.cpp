@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include "hack.h"
+#include "platform_internal.h"
 #include "window_internal.h"
 
 #define kClassCount 4
@@ -82,6 +83,15 @@ static void SendActivation(HWND window, bool active) {
   }
 }
 
+// A new visible window takes the keyboard, as Windows activates a new
+// visible popup. Without a window manager nobody else would give it the
+// focus, and keys would go on to whichever window had it last.
+static void TakeFocus(PlatformWindow* window) {
+  if (window->sdl == NULL || !PlatformHasDisplay() || DrawsInForeignWindow()) return;
+  SDL_RaiseWindow(window->sdl);
+  SDL_SetWindowInputFocus(window->sdl);
+}
+
 static void ApplyCursor(void) {
   // SDL sets the cursor on every window it knows, a foreign one too.
   if (VideoRunning() && !DrawsInForeignWindow())
@@ -126,6 +136,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     if (IsLiveWindow(handle)) {
       platformWindow.active = true;
       PostPointerIfInside();
+      TakeFocus(&platformWindow);
     }
   }
   return IsLiveWindow(handle) ? handle : NULL;

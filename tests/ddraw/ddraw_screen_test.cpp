@@ -184,28 +184,4 @@ TEST_F(FullScreen, ThePalettesEntriesAreTheScreensColoursAtOnce) {
   EXPECT_EQ(0u, palette->Release());
 }
 
-TEST(ConvertFrameTest, ColoursEveryPixelThroughThePalette) {
-  PALETTEENTRY palette[256];
-  for (int i = 0; i < 256; i++) palette[i] = {(BYTE)i, (BYTE)(i * 3), (BYTE)(255 - i), (BYTE)7};
-  const int width = 5, height = 3;
-  const LONG pitch = 8;
-  BYTE pixels[pitch * height];
-  for (int i = 0; i < pitch * height; i++) pixels[i] = (BYTE)(i * 37);
-  const LONG outPitch = 7 * 4;
-  std::vector<uint32_t> out(7 * height, 0xDEADBEEF);
-  PlatformConvertFrame(pixels, pitch, width, height, palette, out.data(), outPitch);
-  for (int y = 0; y < height; y++) {
-    for (int x = 0; x < 7; x++) {
-      uint32_t got = out[y * 7 + x];
-      if (x >= width) {
-        EXPECT_EQ(0xDEADBEEFu, got) << "(" << x << "," << y << ") past the row";
-        continue;
-      }
-      const PALETTEENTRY& e = palette[pixels[y * pitch + x]];
-      uint32_t expected = 0xFF000000u | (uint32_t)e.peRed << 16 | (uint32_t)e.peGreen << 8 | e.peBlue;
-      EXPECT_EQ(expected, got) << "(" << x << "," << y << ")";
-    }
-  }
-}
-
 }  // namespace

@@ -10,13 +10,13 @@ command -v Xvfb >/dev/null && command -v xdotool >/dev/null || {
   exit 77
 }
 
-work=$(mktemp -d /tmp/voq-xvfb-XXXXXX)
-xvfb_pid=
+source "$(dirname "$0")/../lib/xvfb.sh"
+work=$(mktemp -d /tmp/voq-xvfb-input-XXXXXX)
 probe_pid=
 cleanup() {
   [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
+  [ -n "$probe_pid" ] && wait "$probe_pid" 2>/dev/null
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -30,33 +30,28 @@ fail() {
   exit 1
 }
 
+_holds_lines() { [[ "$(cat "$work/messages")" == *"$1"* ]]; }
 # Waits up to 10 s until the probe's output holds these lines one after another.
 expect_lines() {
   local block
   block=$(printf '%s\n' "$@")
-  for _ in $(seq 1 100); do
-    [[ "$(cat "$work/messages")" == *"$block"* ]] && return 0
-    sleep 0.1
-  done
-  fail "expected, in this order:"$'\n'"$block"
+  wait_until 10 _holds_lines "$block" || fail "expected, in this order:"$'\n'"$block"
 }
 
-# Xvfb picks a free display itself and reports its number.
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$work/display")
+_gone() { ! kill -0 "$1" 2>/dev/null; }
+_about_box() {
+  box=$(xwininfo -root -tree | awk '/"The Quillovarnenthodex"/ { print $1; exit }')
+  [ -n "$box" ]
+}
+
+touch "$work/messages"
+xvfb_start 1280x720x24 || fail "Xvfb did not start"
 unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 # The pointer starts in the middle of the screen, over the window to come.
 xdotool mousemove 640 360 || fail "xdotool cannot reach $DISPLAY"
 
 [ "$(VOQ_PROBE=display "$probe")" = "display 1 window 1" ] || fail "no display seen on $DISPLAY"
 
-touch "$work/messages"
 VOQ_PROBE=record "$probe" /s >"$work/messages" 2>"$work/stderr" &
 probe_pid=$!
 
@@ -88,11 +83,7 @@ expect_lines "WM_MOUSEMOVE 639 466" "WM_LBUTTONDOWN 639 466" "WM_LBUTTONUP 639 4
 # The probe closes on Escape; the window goes away through DefWindowProc.
 xdotool key Escape
 expect_lines "WM_KEYDOWN 0x1b 0x10001" "WM_CHAR 0x1b 0x10001" "WM_CLOSE 0x0 0x0"
-for _ in $(seq 1 100); do
-  kill -0 "$probe_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$probe_pid" 2>/dev/null && fail "the probe did not end after WM_CLOSE"
+wait_until 10 _gone "$probe_pid" || fail "the probe did not end after WM_CLOSE"
 wait "$probe_pid"
 status=$?
 probe_pid=
@@ -106,12 +97,7 @@ VOQ_PROBE=about VOQ_DIALOG_PRESSES=1000,2 "$probe" >"$work/messages" 2>"$work/st
 probe_pid=$!
 # xdotool cannot match the box's UTF-8 title; xwininfo lists it.
 box=
-for _ in $(seq 1 100); do
-  box=$(xwininfo -root -tree | awk '/"The Quillovarnenthodex"/ { print $1; exit }')
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "the about box did not appear"
+wait_until 10 _about_box || fail "the about box did not appear"
 xdotool windowfocus --sync "$box" key Return
 expect_lines "WM_INITDIALOG" "WM_COMMAND 1000" "WM_COMMAND 2" "WM_COMMAND 1" "result 1"
 wait "$probe_pid"

@@ -26,18 +26,7 @@ command -v Xvfb >/dev/null || fail "Xvfb is missing (Debian package xvfb)"
 SDL_VIDEODRIVER=dummy timeout 60 "$linux_probe" >"$work/linux.txt" ||
   fail "the Linux probe failed (exit $?); its output is in $work/linux.txt"
 
-# A display number nobody uses; Xvfb may still lose a race for it, so try a few.
-started=
-for attempt in 1 2 3; do
-  display=$((100 + RANDOM % 400))
-  [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] && continue
-  if wine_env_start "$display" "$work/wineprefix"; then
-    started=yes
-    break
-  fi
-  wine_env_stop
-done
-[ -n "$started" ] || fail "could not start Xvfb and Wine"
+wine_env_start "$work/wineprefix" || { wine_env_stop; fail "could not start Xvfb and Wine"; }
 trap wine_env_stop EXIT
 wine_run 120 "$windows_probe" >"$work/windows.raw"
 status=$?

@@ -6,35 +6,42 @@
 set -u
 saver=$1
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
-for n in $(seq 150 199); do [ -e /tmp/.X$n-lock ] || break; done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+source "$(dirname "$0")/../lib/xvfb.sh"
 pid=
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null; wait 2>/dev/null; }
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; [ -n "$pid" ] && wait "$pid" 2>/dev/null; xvfb_stop; }
 trap cleanup EXIT
-export DISPLAY=:$n
+xvfb_start 1024x768x24 || exit 1
 unset SDL_VIDEODRIVER VOQ_FRAMES VOQ_CAPTURE_DIR
-for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# Starts the windowed saver and waits for its window; sets pid and wid.
+_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$wid" ]; }
+# Until its first frame is shown the saver takes the pointer's moves only as
+# the point to measure from; a frame is on the screen once it is not all black.
+_shows_frame() { [ "$(timeout 5 import -window "$wid" -format '%[fx:maxima>0]' info: 2>/dev/null)" = 1 ]; }
+_ended() { ! kill -0 "$pid" 2>/dev/null; }
+
+# Starts the windowed saver and waits until its window has the keyboard
+# focus (which it takes itself) and shows a frame; sets pid and wid.
 start() {
   "$saver" ws 2>/dev/null &
   pid=$!
   wid=$(timeout 10 xdotool search --sync --name '^Quillovarnenthodex$' 2>/dev/null | head -n 1)
   [ -n "$wid" ] || { fail "$1: no window titled Quillovarnenthodex"; return 1; }
-  xdotool windowfocus --sync "$wid" 2>/dev/null
-  sleep 1  # frames are being drawn from here on
+  wait_until 10 _focused || { fail "$1: the new window did not take the keyboard focus"; return 1; }
+  wait_until 10 _shows_frame || { fail "$1: the window shows no frame"; return 1; }
 }
 # Waits up to 5 s for the saver to end; sets rc to its exit code or "running".
 ended() {
   rc=running
-  for i in $(seq 1 50); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; rc=$?; pid=; return; }
-    sleep 0.1
-  done
+  if wait_until 5 _ended; then
+    wait "$pid"
+    rc=$?
+    pid=
+  fi
 }
+# For the checks that something does NOT happen: a settle time, each followed
+# by an input that must end the saver, so that a slow machine fails that one.
 still_running() { sleep 1; kill -0 "$pid" 2>/dev/null; }
 finish() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=; }
 
@@ -54,9 +61,23 @@ if start window; then
 fi
 
 if start key; then
-  xdotool key --window "$wid" a
+  # Sent to whichever window has the focus, as a real keyboard does.
+  xdotool key a
   ended
   [ "$rc" = 0 ] || fail "a key press: $rc (expected exit code 0)"
+  finish
+fi
+
+# A window made wider shows the frame anew, scaled to fit between black bars
+# (none before): 1000 x 480 has 180-pixel bars left and right.
+_shows_bars() {
+  [ "$(timeout 5 import -window "$wid" -crop 170x480+0+0 -format '%[fx:maxima>0]' info: 2>/dev/null)" = 0 ] &&
+    [ "$(timeout 5 import -window "$wid" -crop 640x480+180+0 -format '%[fx:maxima>0]' info: 2>/dev/null)" = 1 ]
+}
+if start resize; then
+  _shows_bars && fail "black bars before the resize"
+  xdotool windowsize "$wid" 1000 480
+  wait_until 10 _shows_bars || fail "the frame is not shown between black bars after a resize"
   finish
 fi
 

@@ -25,10 +25,15 @@ sync_reference() {
   last=$((16#${last:-0}))
   RX=$((last & 0xFFFF))
   RY=$((last >> 16))
-  # Wine hands on no move to the point it already knows, so none is awaited.
+  # Wine hands on no move to the point it already knows, so none is awaited;
+  # only the pointer's arrival there.
   xdotool mousemove "$RX" "$RY"
-  sleep 0.3
+  wait_until 5 _pointer_at "$RX" "$RY" || fail "the pointer did not reach $RX,$RY"
   note "the saver's reference point is $RX,$RY"
+}
+
+_pointer_at() {
+  [ "$(xdotool getmouselocation | cut -d' ' -f1-2)" = "x:$1 y:$2" ]
 }
 
 # Moves the pointer and waits until the saver window has been handed that

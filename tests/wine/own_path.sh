@@ -16,14 +16,10 @@ finish_good_run() {
   wait_until 20 _ended_or_window "$log" || fail "$what neither ended nor opened its window"
   if still_running; then
     note "$what opened its window; a key press ends it"
-    # The window appears before the show is set up; the key may be taken
-    # before the first frame, which ends the saver all the same.
-    wait_until 10 _first_program_window "$3" || true
-    local tries
-    for tries in 1 2 3; do
-      xdotool key space
-      wait_until 5 eval '! still_running' && break
-    done
+    # Once the show is on the screen its window has long been the active
+    # one; a key before that may come before Wine has made it so.
+    wait_until 30 _show_on_screen "$WORK/show.png" || fail "$what showed no show"
+    xdotool key space
   fi
   expect_exit 20 0 "$what"
   expect_no_boxes "$log"

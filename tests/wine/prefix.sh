@@ -11,7 +11,7 @@ case "${1:-}:${2:-}" in
     rm -rf "$2"
     trap wine_env_stop EXIT
     started=$SECONDS
-    wine_env_start auto "$2" || exit 1
+    wine_env_start "$2" || exit 1
     wine_prefix_ready "$2" || { echo "prefix.sh: $2 was not made" >&2; exit 1; }
     echo "prefix $2 made in $((SECONDS - started)) s with $(cat "$2/$WINE_ENV_READY_MARK")"
     ;;

@@ -42,7 +42,6 @@ case_show_colours() {
 case_show_moves() {
   start_session
   start_show /s
-  sleep 0.3
   wait_until 10 _screen_changed || fail "the screen did not change for 10 s"
   note "$("$PYTHON" "$VOQ_WINE_DIR/shots.py" differ "$SHOW_SHOT" "$WORK/later.png") pixels changed"
   xdotool key space

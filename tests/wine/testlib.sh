@@ -49,7 +49,7 @@ start_session() {
   trap _cleanup EXIT
   # Whatever an earlier case left when it was killed would hold the prefix.
   wine_env_reap "$VOQ_WINE_PREFIX"
-  wine_env_start auto "$VOQ_WINE_PREFIX" || fail "could not start Xvfb and Wine"
+  wine_env_start "$VOQ_WINE_PREFIX" || fail "could not start Xvfb and Wine"
   note "Xvfb on $DISPLAY, prefix $WINEPREFIX"
   wine_desktop_up || fail "the virtual desktop did not come up"
   # Xvfb moves the pointer only once a window exists; keep it in a known
@@ -191,14 +191,14 @@ still_running() {
   _wine_env_pid_alive "$WINE_PID"
 }
 
-# import now and then fails while windows change under it; so try again.
+_import() {
+  "$IMPORT" -window root -crop "$SCREEN_GEOMETRY" +repage "$1" 2>"$WORK/import.err"
+}
+
+# import now and then fails while windows change under it; it is asked until
+# it succeeds.
 screenshot() {
-  local tries
-  for tries in 1 2 3; do
-    "$IMPORT" -window root -crop "$SCREEN_GEOMETRY" +repage "$1" 2>"$WORK/import.err" && return 0
-    sleep 0.2
-  done
-  fail "could not take a screenshot: $(head -n 1 "$WORK/import.err")"
+  wait_until 2 _import "$1" || fail "could not take a screenshot: $(head -n 1 "$WORK/import.err")"
 }
 
 # Colours of a screenshot as "r,g,b count" lines.

@@ -4,8 +4,9 @@
 # that prefix's own server) in wine_env_stop.
 #
 #   wine_prefix_create PREFIX_DIR          makes a new prefix (about 15 s)
-#   wine_env_start DISPLAY|auto PREFIX_DIR starts Xvfb and the wineserver,
-#                                          makes the prefix if it is not ready
+#   wine_env_start PREFIX_DIR              starts a private Xvfb (tests/lib/xvfb.sh)
+#                                          and the wineserver, makes the prefix
+#                                          if it is not ready
 #   wine_desktop_up                        brings up the virtual desktop; the
 #                                          runs after it then log only themselves
 #   wine_run SECONDS exe args...           runs under wine64, bounded; its exit code
@@ -13,10 +14,14 @@
 #                                          standard output and error go to LOG
 #   wine_wait SECONDS [PID]                waits for it; its exit code, 124 on timeout
 #   wait_until SECONDS command...          polls every 0.1 s until command succeeds
+#                                          (from tests/lib/xvfb.sh)
 #   wine_env_stop                          ends every program of the prefix,
 #                                          the wineserver and Xvfb
 #   wine_env_reap PREFIX_DIR               ends what a session of that prefix
 #                                          left behind when it was killed
+
+# shellcheck source=../lib/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/xvfb.sh"
 
 WINE64=${WINE64:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
@@ -26,66 +31,12 @@ WINE_ENV_READY_MARK=.voq-ready
 # desktop entries into the home folder; the browser would leave the sandbox.
 _wine_env_overrides="mscoree,mshtml=;winemenubuilder.exe=d;winebrowser.exe=d"
 
-wait_until() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  while :; do
-    "$@" && return 0
-    [ "$SECONDS" -ge "$deadline" ] && break
-    sleep 0.1
-  done
-  "$@"
-}
-
-_wine_env_display_up() {
-  xdpyinfo -display ":$1" >/dev/null 2>&1
-}
-
 _wine_env_pid_alive() {
   kill -0 "$1" 2>/dev/null
 }
 
 _wine_env_pid_gone() {
   ! kill -0 "$1" 2>/dev/null
-}
-
-# Starts Xvfb on display number $1; fails if the number is taken or the server
-# does not come up within 10 s.
-_wine_env_start_xvfb() {
-  local number=$1
-  [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && return 1
-  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  WINE_ENV_XVFB_PID=$!
-  _wine_env_record Xvfb "$WINE_ENV_XVFB_PID"
-  local deadline=$((SECONDS + 10))
-  while [ "$SECONDS" -lt "$deadline" ]; do
-    if ! _wine_env_pid_alive "$WINE_ENV_XVFB_PID"; then
-      wait "$WINE_ENV_XVFB_PID" 2>/dev/null
-      WINE_ENV_XVFB_PID=
-      return 1
-    fi
-    _wine_env_display_up "$number" && return 0
-    sleep 0.1
-  done
-  kill "$WINE_ENV_XVFB_PID" 2>/dev/null
-  wait "$WINE_ENV_XVFB_PID" 2>/dev/null
-  WINE_ENV_XVFB_PID=
-  return 1
-}
-
-# The first free display from a random point in 200..399, so that parallel
-# runs rarely race for the same number; a lost race just tries the next one.
-_wine_env_start_free_xvfb() {
-  local start=$((200 + RANDOM % 200)) i number
-  for i in $(seq 0 199); do
-    number=$((200 + (start - 200 + i) % 200))
-    if _wine_env_start_xvfb "$number"; then
-      WINE_ENV_DISPLAY_NUMBER=$number
-      return 0
-    fi
-  done
-  return 1
 }
 
 _wine_env_exports() {
@@ -166,21 +117,11 @@ _wine_env_end_strays() {
 }
 
 wine_env_start() {
-  local display_number=$1 prefix=$2
+  local prefix=$1
   _wine_env_exports "$prefix"
-  if [ -z "$display_number" ] || [ "$display_number" = auto ]; then
-    _wine_env_start_free_xvfb || {
-      echo "wine_env: found no free display for Xvfb" >&2
-      return 1
-    }
-  else
-    _wine_env_start_xvfb "$display_number" || {
-      echo "wine_env: Xvfb did not start on :$display_number" >&2
-      return 1
-    }
-    WINE_ENV_DISPLAY_NUMBER=$display_number
-  fi
-  export DISPLAY=:$WINE_ENV_DISPLAY_NUMBER
+  xvfb_start 1024x768x24 || return 1
+  WINE_ENV_XVFB_PID=$XVFB_PID
+  _wine_env_record Xvfb "$WINE_ENV_XVFB_PID"
   if ! wine_prefix_ready "$prefix"; then
     wine_prefix_create "$prefix" || {
       wine_env_stop
@@ -246,10 +187,7 @@ wine_env_stop() {
     wait "$WINE_PID" 2>/dev/null
   fi
   [ -n "${WINEPREFIX:-}" ] && _wine_env_end_strays "$WINEPREFIX"
-  if [ -n "${WINE_ENV_XVFB_PID:-}" ]; then
-    kill "$WINE_ENV_XVFB_PID" 2>/dev/null
-    wait "$WINE_ENV_XVFB_PID" 2>/dev/null
-  fi
+  xvfb_stop
   [ -n "${WINEPREFIX:-}" ] && rm -f "${WINEPREFIX%/}.pids"
   WINE_ENV_SERVER_PID=
   WINE_ENV_XVFB_PID=
