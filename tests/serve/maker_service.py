@@ -110,8 +110,8 @@ def multipart(fields, files):
     return b"".join(parts), "multipart/form-data; boundary=" + boundary
 
 
-def picture(path, spec, size="64x48"):
-    """A picture made by ImageMagick, e.g. spec 'gradient:red-blue'."""
-    subprocess.run(["convert", "-size", size, spec, path], check=True)
+def picture(path, source, size="64x48"):
+    """A picture made by ImageMagick from a source such as 'gradient:red-blue'."""
+    subprocess.run(["convert", "-size", size, source, path], check=True)
     with open(path, "rb") as f:
         return f.read()
