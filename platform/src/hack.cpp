@@ -141,11 +141,9 @@ SDL_Window* OpenGivenWindow(void) {
     fprintf(stderr, "no window 0x%lx on the display\n", (unsigned long)givenWindow);
     return NULL;
   }
-  // Everything that would change the window stays off: an accelerated
-  // renderer recreates the window for OpenGL and maps and raises it again;
-  // drag and drop sets a property on it; input is XScreenSaver's.
-  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // Everything that would change the window stays off: drag and drop sets a
+  // property on it; input is XScreenSaver's. (Presentation keeps to X's own
+  // images on X11, which never recreate the window.)
   static const Uint32 kIgnored[] = {SDL_DROPFILE,    SDL_DROPTEXT,      SDL_DROPBEGIN,
                                     SDL_DROPCOMPLETE, SDL_KEYDOWN,       SDL_KEYUP,
                                     SDL_TEXTINPUT,    SDL_MOUSEMOTION,   SDL_MOUSEBUTTONDOWN,

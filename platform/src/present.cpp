@@ -34,7 +34,9 @@ void CreatePresentation(PlatformWindow* window) {
   if (!PlatformHasDisplay()) return;
   // X's own shared-memory images, not a texture: on a display without a GPU
   // SDL's texture path is OpenGL in software, and with only the changed
-  // rectangles sent the image is cheap for the X server on any display.
+  // rectangles sent the image is cheap for the X server on any display. The
+  // texture path would also recreate a window XScreenSaver gave us for
+  // OpenGL, mapping and raising it.
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver != NULL && strcmp(driver, "x11") == 0)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
