@@ -13,8 +13,8 @@ packages=(
   python3 faketime xvfb xauth x11-utils xdotool imagemagick
   # the running-cost benchmark's peers
   xscreensaver-data xscreensaver-data-extra
-  # another client's window, and its cursor, for the hack mode's tests
-  x11-apps libxfixes3
+  # another client's window, its cursor and the server's blanking, for the hack mode's tests
+  x11-apps libxfixes3 libxss1
   # the Windows build under Wine
   wine64
   # the Debian package, its checks, and the XScreenSaver it registers savers with

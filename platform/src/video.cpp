@@ -31,6 +31,9 @@ bool StartVideo(void) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The saver's window stays up when focus moves elsewhere.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // A screen saver is what the display's own blanking and power saving
+    // wait for, not a game to hold them off: the monitor still goes dark.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // Named no display at all: headless at once, rather than letting SDL
     // probe for one (and take over a console's screen if it finds it).
     if (HeadlessByName() && !HasVariable("SDL_VIDEODRIVER"))

@@ -205,6 +205,38 @@ def cursor_at_pointer(screen):
     return shape
 
 
+class SaverInfo(ctypes.Structure):
+    _fields_ = [("window", ctypes.c_ulong), ("state", ctypes.c_int), ("kind", ctypes.c_int),
+                ("til_or_since", ctypes.c_ulong), ("idle", ctypes.c_ulong),
+                ("event_mask", ctypes.c_ulong)]
+
+
+def case_power_saving(screen, saver, colours):
+    """The show leaves the server's own blanking, and with it power saving, to
+    come on as it would without it."""
+    xlib = ctypes.CDLL("libX11.so.6")
+    xss = ctypes.CDLL("libXss.so.1")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xss.XScreenSaverAllocInfo.restype = ctypes.POINTER(SaverInfo)
+    xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
+    # Held open: the server forgets its settings when its last client leaves.
+    display = ctypes.c_void_p(xlib.XOpenDisplay(screen.env["DISPLAY"].encode()))
+    xlib.XSetScreenSaver(display, 1, 1, 0, 0)
+    xlib.XSync(display, 0)
+    show = screen.start([saver, "-root"])
+    info = xss.XScreenSaverAllocInfo()
+    def blanked():
+        xss.XScreenSaverQueryInfo(display, xlib.XDefaultRootWindow(display), info)
+        return info.contents.state == 1  # ScreenSaverOn
+    if not wait_until(10, blanked):
+        fail("-root kept the server's blanking off for 10 s (1 s timeout, no input)")
+    end(show)
+    xlib.XFree(info)
+    xlib.XCloseDisplay(display)
+
+
 def start_logo(screen, w, h):
     """xlogo at 40,50: (process, its top-level window, the drawing window inside it)."""
     logo = screen.start(["xlogo", "-geometry", "%dx%d+40+50" % (w, h)], stderr=None)
@@ -415,7 +447,7 @@ def main(argv):
     colours = [shots.parse_rgb(line) for line in subprocess.run(
         [sys.executable, os.path.join(HERE, "..", "wine", "shots.py"), "gif-colours", gif,
          background, key], check=True, stdout=subprocess.PIPE, text=True).stdout.split()]
-    for case in (case_given_window, case_root_and_signals, case_xscreensaver):
+    for case in (case_given_window, case_root_and_signals, case_power_saving, case_xscreensaver):
         work = tempfile.mkdtemp(prefix="voq-hack-shots-")
         screen = Screen(work)
         try:
