@@ -164,7 +164,7 @@ void BM_SoftwareDirectDraw(benchmark::State& state) {
       back->BltFast(at.x, at.y, scratch, &copy, DDBLTFAST_SRCCOLORKEY);
     }
     back->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr);
-    PaintFrame(&painter, (const BYTE*)locked.lpSurface, locked.lPitch, 640, 480, colors.data());
+    PaintFrame(&painter, (const BYTE*)locked.lpSurface, locked.lPitch, 640, 480, colors.data(), nullptr);
     back->Unlock(locked.lpSurface);
     benchmark::DoNotOptimize(window->pixels);
     benchmark::ClobberMemory();

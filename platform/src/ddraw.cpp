@@ -70,6 +70,7 @@ static DDrawSurface* MakeSurface(DDrawObject* owner, DWORD width, DWORD height, 
   made->height = (int)height;
   made->caps = caps;
   made->refs = 1;
+  ResetDamage(&made->damage, 0);
   return made;
 }
 

@@ -8,6 +8,8 @@
 
 #include <ddraw.h>
 
+#include "damage.h"
+
 static const int kScreenWidth = 640;
 static const int kScreenHeight = 480;
 // Larger sides are refused outright; larger buffers are refused as out of memory.
@@ -40,6 +42,7 @@ struct DDrawSurface final : IDirectDrawSurface {
   DDrawSurface* chain;
   DDrawPalette* palette;  // one reference held
   BYTE* pixels;           // exchanged with the chain's other surface by Flip
+  Damage damage;          // what is known of pixels; goes with them in a Flip
   LONG pitch;
   int width;
   int height;

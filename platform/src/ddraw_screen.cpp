@@ -48,7 +48,8 @@ void PresentIfPrimary(const DDrawSurface* surface, bool newFrame) {
   } else {
     for (UINT i = 0; i < 256; i++) system[i] = SystemEntry(i);
   }
-  PlatformPresent(surface->pixels, surface->pitch, surface->width, surface->height, colors, newFrame);
+  PlatformPresent(surface->pixels, surface->pitch, surface->width, surface->height, colors, newFrame,
+                  &surface->damage);
 }
 
 ULONG DDrawPalette::AddRef() { return ++refs; }

@@ -26,6 +26,45 @@ static bool Overlap(const RECT& a, const RECT& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
+static bool Whole(const RECT& rect, const DDrawSurface* surface) {
+  return rect.left == 0 && rect.top == 0 && rect.right == surface->width && rect.bottom == surface->height;
+}
+
+// A whole fill of a surface known to hold that value outside its damage
+// fills only the damage.
+static void Fill(DDrawSurface* surface, const RECT& to, BYTE value) {
+  Damage* damage = &surface->damage;
+  if (!Whole(to, surface)) {
+    FillPixels(surface->pixels, surface->pitch, surface->width, to, value);
+    AddDamage(damage, to);
+    return;
+  }
+  if (damage->known && damage->fill == value) {
+    for (int i = 0; i < damage->count; i++)
+      FillPixels(surface->pixels, surface->pitch, surface->width, damage->rects[i], value);
+  } else {
+    FillPixels(surface->pixels, surface->pitch, surface->width, to, value);
+  }
+  ResetDamage(damage, value);
+}
+
+// A whole unkeyed copy makes the target what the source is; where both hold
+// the same value outside their damage, only the damage of each is copied.
+static void CopyWhole(DDrawSurface* target, const DDrawSurface* source) {
+  if (SameFill(&target->damage, &source->damage)) {
+    const Damage* both[2] = {&target->damage, &source->damage};
+    for (const Damage* damage : both)
+      for (int i = 0; i < damage->count; i++) {
+        const RECT& r = damage->rects[i];
+        CopyPixels(target->pixels, target->pitch, r.left, r.top, source->pixels, source->pitch, r, false, 0);
+      }
+  } else {
+    RECT all = {0, 0, source->width, source->height};
+    CopyPixels(target->pixels, target->pitch, 0, 0, source->pixels, source->pitch, all, false, 0);
+  }
+  target->damage = source->damage;
+}
+
 // The key as it takes part in a blit; a key beyond 8 bits matches no pixel.
 static bool UsableKey(const DDrawSurface* source) { return source->keyed && source->colorKey <= 0xFF; }
 
@@ -46,7 +85,7 @@ HRESULT DDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface,
   if (!TakeRect(lpDestRect, this, &to)) return DDERR_INVALIDRECT;
   if (dwFlags & DDBLT_COLORFILL) {
     if (lpDDBltFx == NULL) return DDERR_INVALIDPARAMS;
-    FillPixels(pixels, pitch, width, to, (BYTE)lpDDBltFx->dwFillColor);
+    Fill(this, to, (BYTE)lpDDBltFx->dwFillColor);
     PresentIfPrimary(this, false);
     return DD_OK;
   }
@@ -61,12 +100,16 @@ HRESULT DDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE lpDDSrcSurface,
   }
   BYTE key = (BYTE)source->colorKey;
   bool sameSize = to.right - to.left == from.right - from.left && to.bottom - to.top == from.bottom - from.top;
-  if (sameSize) {
+  if (sameSize && !keyed && source != this && Whole(to, this) && Whole(from, source)) {
+    CopyWhole(this, source);
+  } else if (sameSize) {
     CopyPixels(pixels, pitch, to.left, to.top, source->pixels, source->pitch, from, keyed, key);
+    AddDamage(&damage, to);
   } else {
     // A scaled copy within one surface would read what it has just written.
     if (source->pixels == pixels && Overlap(to, from)) return DDERR_UNSUPPORTED;
     ScalePixels(pixels, pitch, to, source->pixels, source->pitch, from, keyed, key);
+    AddDamage(&damage, to);
   }
   PresentIfPrimary(this, true);
   return DD_OK;
@@ -87,6 +130,8 @@ HRESULT DDrawSurface::BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE lpDDSrcS
   bool keyed = (dwTrans & DDBLTFAST_SRCCOLORKEY) && UsableKey(source);
   CopyPixels(pixels, pitch, (LONG)dwX, (LONG)dwY, source->pixels, source->pitch, from, keyed,
              (BYTE)source->colorKey);
+  AddDamage(&damage, RECT{(LONG)dwX, (LONG)dwY, (LONG)dwX + from.right - from.left,
+                          (LONG)dwY + from.bottom - from.top});
   PresentIfPrimary(this, true);
   return DD_OK;
 }
@@ -98,6 +143,9 @@ HRESULT DDrawSurface::Flip(LPDIRECTDRAWSURFACE lpDDSurfaceTargetOverride, DWORD)
   BYTE* shown = chain->pixels;
   chain->pixels = pixels;
   pixels = shown;
+  Damage held = chain->damage;
+  chain->damage = damage;
+  damage = held;
   PresentIfPrimary(this, true);
   return DD_OK;
 }
@@ -157,6 +205,8 @@ HRESULT DDrawSurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDDSurfaceDesc, D
   lpDDSurfaceDesc->dwFlags |= DDSD_LPSURFACE;
   lpDDSurfaceDesc->lpSurface = pixels + area.top * pitch + area.left;
   locked = true;
+  // Whoever holds the lock may write any pixel.
+  ForgetDamage(&damage);
   return DD_OK;
 }
 

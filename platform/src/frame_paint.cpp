@@ -77,21 +77,30 @@ static int FirstTarget(int index, Uint64 step, int limit) {
   return first > (Uint64)limit ? limit : (int)first;
 }
 
-// Converts the frame's columns [x0, x1) of rows [y0, y1) onto what they
-// cover of the target; returns that rectangle (empty when it covers nothing).
-static SDL_Rect PaintRegion(FramePainter* painter, int x0, int y0, int x1, int y1) {
+// Where the frame's columns [x0, x1) and rows [y0, y1) land on the target
+// (empty when they cover nothing).
+static SDL_Rect TargetArea(const FramePainter* painter, int x0, int y0, int x1, int y1) {
   const SDL_Rect& fit = painter->fit;
   if (fit.w <= 0 || fit.h <= 0) return SDL_Rect{0, 0, 0, 0};
-  int left = FirstTarget(x0, painter->stepX, fit.w), right = FirstTarget(x1, painter->stepX, fit.w);
-  int top = FirstTarget(y0, painter->stepY, fit.h), bottom = FirstTarget(y1, painter->stepY, fit.h);
-  SDL_Rect area = {fit.x + left, fit.y + top, right - left, bottom - top};
+  const int* column = painter->firstColumn;
+  const int* row = painter->firstRow;
+  SDL_Rect area = {fit.x + column[x0], fit.y + row[y0], column[x1] - column[x0], row[y1] - row[y0]};
   if (area.w <= 0 || area.h <= 0) return SDL_Rect{0, 0, 0, 0};
+  return area;
+}
+
+// Converts the frame's columns [x0, x1) of rows [y0, y1), as shown, onto
+// what they cover of the target.
+static void PaintRegion(FramePainter* painter, int x0, int y0, int x1, int y1) {
+  SDL_Rect area = TargetArea(painter, x0, y0, x1, y1);
+  if (area.w <= 0) return;
   SDL_Surface* target = painter->target;
   int bytesPerPixel = target->format->BytesPerPixel;
+  int left = area.x - painter->fit.x, top = area.y - painter->fit.y;
   BYTE* row = (BYTE*)target->pixels + (ptrdiff_t)area.y * target->pitch + area.x * bytesPerPixel;
   const BYTE* previous = NULL;
   int previousSource = -1;
-  for (int y = top; y < bottom; y++, row += target->pitch) {
+  for (int y = top; y < top + area.h; y++, row += target->pitch) {
     int source = (int)(((Uint64)y * painter->stepY) >> 32);
     // Scaled up, a row repeats the one above it.
     if (source == previousSource) {
@@ -103,7 +112,6 @@ static SDL_Rect PaintRegion(FramePainter* painter, int x0, int y0, int x1, int y
     previous = row;
     previousSource = source;
   }
-  return area;
 }
 
 // Black bars and the whole frame, laid out for the target's present size.
@@ -114,9 +122,14 @@ static int PaintWhole(FramePainter* painter) {
                                      painter->palette[i].peGreen, painter->palette[i].peBlue);
   SDL_FillRect(target, NULL, SDL_MapRGB(target->format, 0, 0, 0));
   painter->fit = FitImage(painter->targetWidth, painter->targetHeight);
-  if (painter->shown != NULL && painter->fit.w > 0 && painter->fit.h > 0) {
+  // Frame size is set once both of its buffers are made.
+  if (painter->frameWidth > 0 && painter->fit.w > 0 && painter->fit.h > 0) {
     painter->stepX = Step(painter->frameWidth, painter->fit.w);
     painter->stepY = Step(painter->frameHeight, painter->fit.h);
+    for (int x = 0; x <= painter->frameWidth; x++)
+      painter->firstColumn[x] = FirstTarget(x, painter->stepX, painter->fit.w);
+    for (int y = 0; y <= painter->frameHeight; y++)
+      painter->firstRow[y] = FirstTarget(y, painter->stepY, painter->fit.h);
     PaintRegion(painter, 0, 0, painter->frameWidth, painter->frameHeight);
   }
   painter->whole = false;
@@ -156,51 +169,88 @@ static int EndOfDifference(const BYTE* a, const BYTE* b, int n) {
   return i;
 }
 
-// Compares the frame with the one shown, band by band, taking over what
-// changed and painting it; returns the number of rectangles painted.
-static int PaintChanges(FramePainter* painter, const BYTE* pixels, LONG pitch) {
+// The cells of each band that compare may look at: where damage of the
+// frame shown or of the new one lies, or everywhere when either is unknown.
+static void CellsToCompare(const FramePainter* painter, const Damage* damage, int band, int cell,
+                           Uint64* mask) {
+  if (damage == NULL || !SameFill(damage, &painter->shownDamage)) {
+    for (int b = 0; b < kPaintBands; b++) mask[b] = ~(Uint64)0;
+    return;
+  }
+  memset(mask, 0, kPaintBands * sizeof *mask);
+  const Damage* both[2] = {&painter->shownDamage, damage};
+  for (const Damage* d : both) {
+    for (int i = 0; i < d->count; i++) {
+      RECT r = d->rects[i];
+      if (r.right > painter->frameWidth) r.right = painter->frameWidth;
+      if (r.bottom > painter->frameHeight) r.bottom = painter->frameHeight;
+      if (r.left < 0) r.left = 0;
+      if (r.top < 0) r.top = 0;
+      if (r.left >= r.right || r.top >= r.bottom) continue;
+      int c0 = r.left / cell, c1 = (r.right - 1) / cell;
+      Uint64 cells = (c1 >= 63 ? ~(Uint64)0 : ((Uint64)1 << (c1 + 1)) - 1) & ~(((Uint64)1 << c0) - 1);
+      for (int b = r.top / band; b <= (r.bottom - 1) / band; b++) mask[b] |= cells;
+    }
+  }
+}
+
+// Compares the frame with the one shown in the cells of mask, band by band,
+// taking over what changed and painting it; returns the number of
+// rectangles painted.
+static int PaintChanges(FramePainter* painter, const BYTE* pixels, LONG pitch, const Damage* damage) {
   int width = painter->frameWidth, height = painter->frameHeight;
   int band = (height + kPaintBands - 1) / kPaintBands;
   if (band < kMinimumBandRows) band = kMinimumBandRows;
   int cell = (width + kPaintCells - 1) / kPaintCells;
   if (cell < kMinimumCellColumns) cell = kMinimumCellColumns;
-  for (int top = 0; top < height; top += band) {
+  Uint64 mask[kPaintBands];
+  CellsToCompare(painter, damage, band, cell, mask);
+  for (int top = 0, index = 0; top < height; top += band, index++) {
+    if (mask[index] == 0) continue;
     int bottom = top + band < height ? top + band : height;
     int left = width, right = 0;
     Uint64 changed = 0;  // a bit for each cell of the band
     for (int y = top; y < bottom; y++) {
       const BYTE* row = pixels + (ptrdiff_t)y * pitch;
       BYTE* shown = painter->shown + (ptrdiff_t)y * width;
-      // Most rows are as they were; libc's compare tells that fastest.
-      if (memcmp(row, shown, (size_t)width) == 0) continue;
-      int first = FirstDifference(row, shown, width);
-      int end = EndOfDifference(row, shown, width);
-      // Pictures apart on the same row leave the cells between them alone.
-      // Word by word: a call a cell would cost more than the comparing.
-      for (int x = first; x < end;) {
-        int c = x / cell, next = (c + 1) * cell < end ? (c + 1) * cell : end;
-        if (!(changed >> c & 1)) {
-          Uint64 a, b;
-          for (; x + 8 <= next; x += 8) {
-            memcpy(&a, row + x, 8);
-            memcpy(&b, shown + x, 8);
-            if (a != b) break;
+      for (Uint64 runs = mask[index]; runs != 0;) {
+        int start = __builtin_ctzll(runs), stop = start;
+        while (stop < kPaintCells && (runs >> stop & 1)) runs &= ~((Uint64)1 << stop++);
+        int from = start * cell, to = stop * cell < width ? stop * cell : width;
+        if (from >= to) break;
+        // Most of it is as it was; libc's compare tells that fastest.
+        if (memcmp(row + from, shown + from, (size_t)(to - from)) == 0) continue;
+        int first = from + FirstDifference(row + from, shown + from, to - from);
+        int end = from + EndOfDifference(row + from, shown + from, to - from);
+        // Pictures apart on the same row leave the cells between them alone.
+        // Word by word: a call a cell would cost more than the comparing.
+        for (int x = first; x < end;) {
+          int c = x / cell, next = (c + 1) * cell < end ? (c + 1) * cell : end;
+          if (!(changed >> c & 1)) {
+            Uint64 a, b;
+            for (; x + 8 <= next; x += 8) {
+              memcpy(&a, row + x, 8);
+              memcpy(&b, shown + x, 8);
+              if (a != b) break;
+            }
+            while (x < next && row[x] == shown[x]) x++;
+            if (x < next) changed |= (Uint64)1 << c;
           }
-          while (x < next && row[x] == shown[x]) x++;
-          if (x < next) changed |= (Uint64)1 << c;
+          x = next;
         }
-        x = next;
+        // What did not change is on the target already.
+        memcpy(shown + first, row + first, (size_t)(end - first));
+        PaintRegion(painter, first, y, end, y + 1);
+        if (first < left) left = first;
+        if (end > right) right = end;
       }
-      memcpy(shown + first, row + first, (size_t)(end - first));
-      if (first < left) left = first;
-      if (end > right) right = end;
     }
     while (changed != 0) {
       int start = __builtin_ctzll(changed), stop = start;
       while (stop < kPaintCells && (changed >> stop & 1)) changed &= ~((Uint64)1 << stop++);
       int from = start * cell > left ? start * cell : left;
       int to = stop * cell < right ? stop * cell : right;
-      SDL_Rect area = PaintRegion(painter, from, top, to, bottom);
+      SDL_Rect area = TargetArea(painter, from, top, to, bottom);
       if (area.w > 0) painter->rects[painter->rectCount++] = area;
     }
   }
@@ -208,7 +258,7 @@ static int PaintChanges(FramePainter* painter, const BYTE* pixels, LONG pitch) {
 }
 
 int PaintFrame(FramePainter* painter, const BYTE* pixels, LONG pitch, int width, int height,
-               const PALETTEENTRY* palette) {
+               const PALETTEENTRY* palette, const Damage* damage) {
   painter->rectCount = 0;
   if (painter->target == NULL || pixels == NULL || width <= 0 || height <= 0 ||
       width > 0x7FFF || height > 0x7FFF)
@@ -217,6 +267,10 @@ int PaintFrame(FramePainter* painter, const BYTE* pixels, LONG pitch, int width,
     BYTE* shown = (BYTE*)realloc(painter->shown, (size_t)width * (size_t)height);
     if (shown == NULL) return 0;
     painter->shown = shown;
+    int* starts = (int*)realloc(painter->firstColumn, ((size_t)width + (size_t)height + 2) * sizeof(int));
+    if (starts == NULL) return 0;
+    painter->firstColumn = starts;
+    painter->firstRow = starts + width + 1;
     painter->frameWidth = width;
     painter->frameHeight = height;
     painter->whole = true;
@@ -232,8 +286,13 @@ int PaintFrame(FramePainter* painter, const BYTE* pixels, LONG pitch, int width,
       memcpy(painter->shown + (ptrdiff_t)y * width, pixels + (ptrdiff_t)y * pitch, (size_t)width);
     PaintWhole(painter);
   } else {
-    PaintChanges(painter, pixels, pitch);
+    PaintChanges(painter, pixels, pitch, damage);
   }
+  // What is shown now is that frame, whatever was known of it.
+  if (damage != NULL)
+    painter->shownDamage = *damage;
+  else
+    ForgetDamage(&painter->shownDamage);
   if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
   return painter->rectCount;
 }
@@ -249,5 +308,6 @@ int RepaintFrame(FramePainter* painter) {
 
 void FreePainter(FramePainter* painter) {
   free(painter->shown);
+  free(painter->firstColumn);
   memset(painter, 0, sizeof *painter);
 }

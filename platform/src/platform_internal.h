@@ -12,9 +12,12 @@
 // newFrame is true for a flip and for a copy from another surface onto the
 // primary (what the program presents as a frame; a flip also waits for the
 // display's refresh), false for fills and palette changes, which update the
-// screen but are not frames to capture or count.
+// screen but are not frames to capture or count. damage (NULL when nothing
+// is known) tells where the frame may differ from the value of all its other
+// pixels.
+struct Damage;
 void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
-                     const PALETTEENTRY* palette, bool newFrame);
+                     const PALETTEENTRY* palette, bool newFrame, const Damage* damage);
 
 // Colours width x height palette indices into 32-bit pixels 0xFFRRGGBB (the
 // layout of SDL_PIXELFORMAT_ARGB8888) through palette (256 entries); out

@@ -78,12 +78,12 @@ static void PaceFrame(void) {
 }
 
 void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height,
-                     const PALETTEENTRY* palette, bool newFrame) {
+                     const PALETTEENTRY* palette, bool newFrame, const Damage* damage) {
   if (pixels == NULL || palette == NULL || width <= 0 || height <= 0) return;
   if (newFrame) CaptureFrame(pixels, pitch, width, height, palette, framesPresented++);
   PlatformWindow* window = &platformWindow;
   if (window->presenting && WindowTarget(window) != NULL)
-    Send(window, PaintFrame(&window->painter, pixels, pitch, width, height, palette));
+    Send(window, PaintFrame(&window->painter, pixels, pitch, width, height, palette, damage));
   if (!newFrame) return;
   PaceFrame();
   lastFrameAt = SDL_GetPerformanceCounter();

@@ -10,7 +10,7 @@ static int windowStandIn;
 const HWND kSomeWindow = (HWND)&windowStandIn;
 
 void PlatformPresent(const BYTE* pixels, LONG pitch, int width, int height, const PALETTEENTRY* palette,
-                     bool newFrame) {
+                     bool newFrame, const Damage*) {
   presentLog.calls++;
   presentLog.frames += newFrame;
   presentLog.newFrame = newFrame;

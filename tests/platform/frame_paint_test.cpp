@@ -41,8 +41,8 @@ struct Painter {
     SetPaintTarget(&p, target);
   }
   ~Painter() { FreePainter(&p); }
-  int Paint(const std::vector<BYTE>& frame, const PALETTEENTRY* palette) {
-    return PaintFrame(&p, frame.data(), kFrameWidth, kFrameWidth, kFrameHeight, palette);
+  int Paint(const std::vector<BYTE>& frame, const PALETTEENTRY* palette, const Damage* damage = nullptr) {
+    return PaintFrame(&p, frame.data(), kFrameWidth, kFrameWidth, kFrameHeight, palette, damage);
   }
 };
 
@@ -102,6 +102,38 @@ TEST(FramePaint, PaintingTheChangesEqualsPaintingTheWholeFrameAtAnySize) {
           if (before.At(x, y) != shown.At(x, y)) ASSERT_TRUE(Inside(ongoing.p, x, y)) << x << "," << y;
     }
   }
+}
+
+TEST(FramePaint, WithDamageOnlyTheDamageOfBothFramesIsComparedAndPaintedTheSame) {
+  std::vector<PALETTEENTRY> palette = Palette(0);
+  std::mt19937 random(3);
+  Surface shown(1366, 768, SDL_PIXELFORMAT_XRGB8888);
+  Painter ongoing(shown.s);
+  Damage damage;
+  ResetDamage(&damage, 4);
+  std::vector<BYTE> frame(kFrameWidth * kFrameHeight, 4);
+  ASSERT_EQ(1, ongoing.Paint(frame, palette.data(), &damage));
+  for (int step = 0; step < 20; step++) {
+    // A frame as the show draws it: the background, then pictures.
+    std::fill(frame.begin(), frame.end(), 4);
+    ResetDamage(&damage, 4);
+    for (int n = 0; n < 1 + step % 5; n++) {
+      int w = 1 + (int)(random() % 150), h = 1 + (int)(random() % 100);
+      int x = (int)(random() % (kFrameWidth - w)), y = (int)(random() % (kFrameHeight - h));
+      for (int row = y; row < y + h; row++) memset(&frame[row * kFrameWidth + x], (BYTE)random(), w);
+      AddDamage(&damage, RECT{x, y, x + w, y + h});
+    }
+    ongoing.Paint(frame, palette.data(), &damage);
+    Surface whole(1366, 768, SDL_PIXELFORMAT_XRGB8888);
+    Painter fresh(whole.s);
+    fresh.Paint(frame, palette.data());
+    ASSERT_TRUE(shown.SameAs(whole)) << "step " << step;
+  }
+  // A pixel changed outside the damage of either frame is not looked at...
+  frame[kFrameWidth * kFrameHeight - 1] = 9;
+  EXPECT_EQ(0, ongoing.Paint(frame, palette.data(), &damage));
+  // ...and is found once nothing is known.
+  EXPECT_GT(ongoing.Paint(frame, palette.data(), nullptr), 0);
 }
 
 TEST(FramePaint, ScalesByNearestNeighbourBetweenBlackBars) {

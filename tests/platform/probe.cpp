@@ -110,7 +110,7 @@ int RunFrames() {
       if (frames == kFrameCap) return 3;
       for (int y = 0; y < kHeight; y++)
         for (int x = 0; x < kWidth; x++) pixels[y * kWidth + x] = (BYTE)(x + 2 * y + frames);
-      PlatformPresent(pixels, kWidth, kWidth, kHeight, palette, true);
+      PlatformPresent(pixels, kWidth, kWidth, kHeight, palette, true, nullptr);
       frames++;
     } else {
       WaitMessage();
