@@ -1,6 +1,6 @@
-// The picture loading of voq-make build and voq-make serve (PNG, JPEG, GIF,
-// BMP, TGA through stb_image, with the size read first) and the scaling that
-// follows it, on arbitrary bytes.
+// The picture loading of voq-make build and voq-make serve (PNG, GIF, BMP,
+// TGA through stb_image, JPEG through libjpeg, with the size read first) and
+// the scaling that follows it, on arbitrary bytes.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>

@@ -5,7 +5,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   # Linux runtime and tools
-  libsdl2-dev libx11-dev libgif-dev libimagequant-dev libstb-dev
+  libsdl2-dev libx11-dev libgif-dev libjpeg62-turbo-dev libimagequant-dev libstb-dev
   # Windows runtimes
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   # tests, fuzzing and benchmarks

@@ -1,6 +1,10 @@
 #include "picture.h"
 
 #include <stb/stb_image.h>
+// jpeglib.h needs size_t and FILE declared first.
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
 
 #include <algorithm>
 #include <climits>
@@ -44,6 +48,66 @@ std::vector<Span> AreaSpans(int from, int to) {
   return spans;
 }
 
+std::string TooLarge(const std::string& path, int64_t width, int64_t height, int64_t largestPixels) {
+  return "picture " + path + " is " + std::to_string(width) + " x " + std::to_string(height) + ", more than the " +
+         std::to_string(largestPixels / 1000000) + " million pixels read";
+}
+
+struct JpegErrors {
+  jpeg_error_mgr manager;
+  jmp_buf escape;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void JpegFails(j_common_ptr info) {
+  JpegErrors* errors = (JpegErrors*)info->err;
+  info->err->format_message(info, errors->message);
+  longjmp(errors->escape, 1);
+}
+
+// Warnings (a file cut short, say) leave what could be decoded; they are not
+// worth a line on standard error.
+void JpegWarns(j_common_ptr, int) {}
+
+// JPEG goes to the system's libjpeg, which is hardened against hostile
+// files; the stb_image of this distribution reads and writes past its own
+// tables on some. Nothing between setjmp and the longjmp back to it may need
+// a destructor.
+RgbaImage DecodeJpeg(const Bytes& file, const std::string& path, int64_t largestPixels) {
+  RgbaImage image;
+  jpeg_decompress_struct info;
+  JpegErrors errors;
+  info.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = JpegFails;
+  errors.manager.emit_message = JpegWarns;
+  volatile bool tooLarge = false;
+  if (setjmp(errors.escape)) {
+    jpeg_destroy_decompress(&info);
+    throw ToolError("cannot read picture " + path + ": " + errors.message);
+  }
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, file.data(), (unsigned long)file.size());
+  jpeg_read_header(&info, TRUE);
+  if ((int64_t)info.image_width * info.image_height > largestPixels) {
+    tooLarge = true;
+  } else {
+    info.out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(&info);
+    image.width = (int)info.output_width;
+    image.height = (int)info.output_height;
+    image.rgba.resize((size_t)image.width * image.height * 4);
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW row = &image.rgba[(size_t)info.output_scanline * image.width * 4];
+      jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+  }
+  int64_t width = info.image_width, height = info.image_height;
+  jpeg_destroy_decompress(&info);
+  if (tooLarge) throw ToolError(TooLarge(path, width, height, largestPixels));
+  return image;
+}
+
 }  // namespace
 
 RgbaImage LoadPicture(const std::string& path) { return DecodePicture(ReadWholeFile(path, "picture"), path); }
@@ -51,6 +115,7 @@ RgbaImage LoadPicture(const std::string& path) { return DecodePicture(ReadWholeF
 RgbaImage DecodePicture(const Bytes& file, const std::string& path, int64_t largestPixels) {
   if (file.size() > (size_t)INT32_MAX) throw ToolError("picture " + path + " is too large to read");
   if (file.empty()) throw ToolError("picture " + path + " is empty");
+  if (file.size() >= 2 && file[0] == 0xFF && file[1] == 0xD8) return DecodeJpeg(file, path, largestPixels);
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(file.data(), (int)file.size(), &width, &height, &channels))
     throw ToolError("cannot read picture " + path + ": " + stbi_failure_reason() +
@@ -58,9 +123,7 @@ RgbaImage DecodePicture(const Bytes& file, const std::string& path, int64_t larg
   if (width <= 0 || height <= 0)
     throw ToolError("picture " + path + " has no pixels (" + std::to_string(width) + " x " +
                     std::to_string(height) + ")");
-  if ((int64_t)width * height > largestPixels)
-    throw ToolError("picture " + path + " is " + std::to_string(width) + " x " + std::to_string(height) +
-                    ", more than the " + std::to_string(largestPixels / 1000000) + " million pixels read");
+  if ((int64_t)width * height > largestPixels) throw ToolError(TooLarge(path, width, height, largestPixels));
   stbi_uc* pixels = stbi_load_from_memory(file.data(), (int)file.size(), &width, &height, &channels, 4);
   if (pixels == nullptr)
     throw ToolError("cannot read picture " + path + ": " + stbi_failure_reason());

@@ -1,9 +1,12 @@
 // Fitting and scaling pictures down.
 #include <gtest/gtest.h>
 
+#include <stb/stb_image_write.h>
+
 #include <cmath>
 
 #include "picture.h"
+#include "tool_error.h"
 
 namespace {
 
@@ -22,6 +25,41 @@ RgbaImage Filled(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t
 }
 
 const uint8_t* Pixel(const RgbaImage& image, int x, int y) { return &image.rgba[(y * image.width + x) * 4]; }
+
+std::vector<uint8_t> Jpeg(int width, int height, int channels, uint8_t value) {
+  std::vector<uint8_t> pixels((size_t)width * height * channels, value), file;
+  stbi_write_jpg_to_func(
+      [](void* to, void* data, int size) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(to);
+        bytes->insert(bytes->end(), (uint8_t*)data, (uint8_t*)data + size);
+      },
+      &file, width, height, channels, pixels.data(), 95);
+  return file;
+}
+
+TEST(DecodePicture, JpegInColourAndGreyAndAHostileHuffmanTableRefused) {
+  for (int channels : {3, 1}) {
+    RgbaImage image = DecodePicture(Jpeg(40, 30, channels, 200), "photo.jpg");
+    ASSERT_EQ(40, image.width);
+    ASSERT_EQ(30, image.height);
+    for (int c = 0; c < 3; c++) EXPECT_NEAR(200, Pixel(image, 17, 11)[c], 2) << channels << " channels";
+    EXPECT_EQ(255, Pixel(image, 39, 29)[3]);
+  }
+  EXPECT_THROW(DecodePicture(Jpeg(400, 300, 3, 9), "photo.jpg", 100000), ToolError) << "too many pixels";
+  // A table that claims more than 256 codes, which overran the decoder's own.
+  std::vector<uint8_t> file = Jpeg(40, 30, 3, 200);
+  size_t table = 0;
+  for (size_t i = 0; i + 1 < file.size() && table == 0; i++)
+    if (file[i] == 0xFF && file[i + 1] == 0xC4) table = i + 5;
+  ASSERT_NE(0u, table);
+  for (int i = 0; i < 16; i++) file[table + i] = 99;
+  try {
+    DecodePicture(file, "photo.jpg");
+    ADD_FAILURE() << "decoded";
+  } catch (const ToolError& error) {
+    EXPECT_EQ(0u, std::string(error.what()).find("cannot read picture photo.jpg: ")) << error.what();
+  }
+}
 
 TEST(FitWithin, KeepsTheShapeAndNeverGrows) {
   struct Case {
