@@ -80,7 +80,6 @@ RgbaImage DecodeJpeg(const Bytes& file, const std::string& path, int64_t largest
   info.err = jpeg_std_error(&errors.manager);
   errors.manager.error_exit = JpegFails;
   errors.manager.emit_message = JpegWarns;
-  volatile bool tooLarge = false;
   if (setjmp(errors.escape)) {
     jpeg_destroy_decompress(&info);
     throw ToolError("cannot read picture " + path + ": " + errors.message);
@@ -88,23 +87,22 @@ RgbaImage DecodeJpeg(const Bytes& file, const std::string& path, int64_t largest
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, file.data(), (unsigned long)file.size());
   jpeg_read_header(&info, TRUE);
-  if ((int64_t)info.image_width * info.image_height > largestPixels) {
-    tooLarge = true;
-  } else {
-    info.out_color_space = JCS_EXT_RGBA;
-    jpeg_start_decompress(&info);
-    image.width = (int)info.output_width;
-    image.height = (int)info.output_height;
-    image.rgba.resize((size_t)image.width * image.height * 4);
-    while (info.output_scanline < info.output_height) {
-      JSAMPROW row = &image.rgba[(size_t)info.output_scanline * image.width * 4];
-      jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-  }
   int64_t width = info.image_width, height = info.image_height;
+  if (width * height > largestPixels) {
+    jpeg_destroy_decompress(&info);
+    throw ToolError(TooLarge(path, width, height, largestPixels));
+  }
+  info.out_color_space = JCS_EXT_RGBA;
+  jpeg_start_decompress(&info);
+  image.width = (int)info.output_width;
+  image.height = (int)info.output_height;
+  image.rgba.resize((size_t)image.width * image.height * 4);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = &image.rgba[(size_t)info.output_scanline * image.width * 4];
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
-  if (tooLarge) throw ToolError(TooLarge(path, width, height, largestPixels));
   return image;
 }
 
