@@ -194,6 +194,12 @@ static void CellsToCompare(const FramePainter* painter, const Damage* damage, in
   }
 }
 
+// Takes the lowest run of set bits, cells [*start, *stop), out of cells.
+static void TakeRun(Uint64* cells, int* start, int* stop) {
+  *start = *stop = __builtin_ctzll(*cells);
+  while (*stop < kPaintCells && (*cells >> *stop & 1)) *cells &= ~((Uint64)1 << (*stop)++);
+}
+
 // Compares the frame with the one shown in the cells of mask, band by band,
 // taking over what changed and painting it; returns the number of
 // rectangles painted.
@@ -214,8 +220,8 @@ static int PaintChanges(FramePainter* painter, const BYTE* pixels, LONG pitch, c
       const BYTE* row = pixels + (ptrdiff_t)y * pitch;
       BYTE* shown = painter->shown + (ptrdiff_t)y * width;
       for (Uint64 runs = mask[index]; runs != 0;) {
-        int start = __builtin_ctzll(runs), stop = start;
-        while (stop < kPaintCells && (runs >> stop & 1)) runs &= ~((Uint64)1 << stop++);
+        int start, stop;
+        TakeRun(&runs, &start, &stop);
         int from = start * cell, to = stop * cell < width ? stop * cell : width;
         if (from >= to) break;
         // Most of it is as it was; libc's compare tells that fastest.
@@ -246,8 +252,8 @@ static int PaintChanges(FramePainter* painter, const BYTE* pixels, LONG pitch, c
       }
     }
     while (changed != 0) {
-      int start = __builtin_ctzll(changed), stop = start;
-      while (stop < kPaintCells && (changed >> stop & 1)) changed &= ~((Uint64)1 << stop++);
+      int start, stop;
+      TakeRun(&changed, &start, &stop);
       int from = start * cell > left ? start * cell : left;
       int to = stop * cell < right ? stop * cell : right;
       SDL_Rect area = TargetArea(painter, from, top, to, bottom);
