@@ -36,19 +36,23 @@ constexpr int kRetryAfterSeconds = 2;
 
 thread_local bool connectionOverflow = false;
 
-// Connection threads with a bounded queue. A connection that finds both full
-// gets a short-lived thread of its own that only answers 503 (the request
-// is refused as soon as its headers are in); past a bound on those too, the
+// Connection threads with a bounded queue. The pool holds at most as many
+// connections as it has threads and places, counted from when a connection is
+// taken until its thread is done with it, so what is refused does not depend
+// on whether a thread has yet been scheduled. A connection beyond that gets a
+// short-lived thread of its own that only answers 503 (the request is
+// refused as soon as its headers are in); past a bound on those too, the
 // accepting thread answers it itself.
 class BoundedPool : public httplib::TaskQueue {
  public:
-  BoundedPool(size_t threads, size_t queued) : most_(queued), mostRefusing_(threads) {
+  BoundedPool(size_t threads, size_t queued) : most_(threads + queued), mostRefusing_(threads) {
     for (size_t i = 0; i < threads; i++) threads_.emplace_back([this] { Work(); });
   }
   void enqueue(std::function<void()> fn) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (waiting_.size() < most_) {
+      if (held_ < most_) {
+        held_++;
         waiting_.push_back(std::move(fn));
         ready_.notify_one();
         return;
@@ -93,9 +97,12 @@ class BoundedPool : public httplib::TaskQueue {
         waiting_.pop_front();
       }
       fn();
+      std::lock_guard<std::mutex> lock(mutex_);
+      held_--;
     }
   }
   size_t most_;
+  size_t held_ = 0;  // waiting or in a thread
   size_t mostRefusing_;
   size_t refusing_ = 0;
   std::vector<std::thread> threads_;
@@ -119,12 +126,6 @@ std::string ErrorJson(const std::string& message) {
 void Refuse(httplib::Response& response, int status, const std::string& message) {
   response.status = status;
   response.set_content(ErrorJson(message), "application/json");
-}
-
-// The request is left unread: the connection cannot carry another.
-void RefuseUnread(httplib::Response& response, int status, const std::string& message) {
-  Refuse(response, status, message);
-  response.set_header("Connection", "close");
 }
 
 // The client's file name, for messages and the download's name only.
@@ -157,21 +158,21 @@ class Maker {
               bool preview) {
     response.set_header("Cache-Control", "no-store");
     if (request.has_header("Transfer-Encoding") || !request.has_header("Content-Length"))
-      return RefuseUnread(response, 411, "send the upload with a Content-Length");
+      return Refuse(response, 411, "send the upload with a Content-Length");
     std::string encoding = request.get_header_value("Content-Encoding");
     if (!encoding.empty() && encoding != "identity")
-      return RefuseUnread(response, 415, "send the upload without a Content-Encoding");
+      return Refuse(response, 415, "send the upload without a Content-Encoding");
     if (!request.is_multipart_form_data())
-      return RefuseUnread(response, 415, "send the picture as multipart/form-data in the field picture");
+      return Refuse(response, 415, "send the picture as multipart/form-data in the field picture");
     std::string length = request.get_header_value("Content-Length");
     if (length.size() > 9 || std::strtoull(length.c_str(), nullptr, 10) > kLargestUpload)
-      return RefuseUnread(response, 413, "the upload is larger than the " + std::to_string(kLargestUpload >> 20) +
-                                             " MB this maker takes");
+      return Refuse(response, 413,
+                    "the upload is larger than the " + std::to_string(kLargestUpload >> 20) + " MB this maker takes");
     // Beyond the jobs in progress nothing waits: the client comes back later.
     if (active_.fetch_add(1) >= jobs_) {
       active_--;
       response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
-      return RefuseUnread(response, 503, "the maker is busy: try again in a few seconds");
+      return Refuse(response, 503, "the maker is busy: try again in a few seconds");
     }
     struct Slot {
       std::atomic<int>& active;
@@ -194,9 +195,9 @@ class Maker {
           fields.back().content.append(data, size);
           return true;
         });
-    if (late) return RefuseUnread(response, 408, "the upload took too long to arrive");
+    if (late) return Refuse(response, 408, "the upload took too long to arrive");
     if (!read && fields.empty()) return Refuse(response, 400, "no picture: send it in the field picture");
-    if (!read) return RefuseUnread(response, 400, "the upload could not be read as multipart/form-data");
+    if (!read) return Refuse(response, 400, "the upload could not be read as multipart/form-data");
     Make(fields, preview, response);
   }
 
@@ -330,7 +331,11 @@ int RunServe(const Arguments& arguments) {
   server.new_task_queue = [threads] { return new BoundedPool(threads, threads); };
   server.set_read_timeout(kReadTimeoutSeconds);
   server.set_write_timeout(kReadTimeoutSeconds);
-  server.set_keep_alive_timeout(2);
+  // One request a connection: a refusal leaves its body unread, so its
+  // connection cannot carry another, and the library would keep it open for
+  // its keep-alive time all the same, holding a thread (or the accepting
+  // thread) idle.
+  server.set_keep_alive_max_count(1);
   server.set_payload_max_length(kLargestUpload);
   // The page loads only its own files; previews come back as blobs.
   server.set_default_headers({{"X-Content-Type-Options", "nosniff"},
@@ -338,7 +343,7 @@ int RunServe(const Arguments& arguments) {
   server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
     if (connectionOverflow) {
       response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
-      RefuseUnread(response, 503, "the maker is busy: try again in a few seconds");
+      Refuse(response, 503, "the maker is busy: try again in a few seconds");
       return httplib::Server::HandlerResponse::Handled;
     }
     // The library would read (and drop) any other body whole, chunked ones
@@ -347,7 +352,7 @@ int RunServe(const Arguments& arguments) {
     std::string length = request.get_header_value("Content-Length");
     bool body = request.has_header("Transfer-Encoding") || (!length.empty() && length != "0");
     if (upload || !body) return httplib::Server::HandlerResponse::Unhandled;
-    RefuseUnread(response, 405, "only POST /api/saver and POST /api/preview take uploads");
+    Refuse(response, 405, "only POST /api/saver and POST /api/preview take uploads");
     return httplib::Server::HandlerResponse::Handled;
   });
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
