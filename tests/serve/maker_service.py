@@ -44,7 +44,13 @@ class Service:
 
     def open_sockets(self):
         folder = f"/proc/{self.process.pid}/fd"
-        return sum(1 for fd in os.listdir(folder) if os.readlink(os.path.join(folder, fd)).startswith("socket:"))
+        count = 0
+        for fd in os.listdir(folder):
+            try:
+                count += os.readlink(os.path.join(folder, fd)).startswith("socket:")
+            except FileNotFoundError:  # closed since the listing
+                pass
+        return count
 
     def leftovers(self):
         found = []
