@@ -128,6 +128,13 @@ void Refuse(httplib::Response& response, int status, const std::string& message)
   response.set_content(ErrorJson(message), "application/json");
 }
 
+// Beyond the connections or the jobs it takes, the maker asks the client to
+// come back soon.
+void RefuseBusy(httplib::Response& response) {
+  response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
+  Refuse(response, 503, "the maker is busy: try again in a few seconds");
+}
+
 // The client's file name, for messages and the download's name only.
 std::string ShownName(const std::string& filename, bool forFile) {
   std::string shown;
@@ -171,8 +178,7 @@ class Maker {
     // Beyond the jobs in progress nothing waits: the client comes back later.
     if (active_.fetch_add(1) >= jobs_) {
       active_--;
-      response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
-      return Refuse(response, 503, "the maker is busy: try again in a few seconds");
+      return RefuseBusy(response);
     }
     struct Slot {
       std::atomic<int>& active;
@@ -342,8 +348,7 @@ int RunServe(const Arguments& arguments) {
                               {"Content-Security-Policy", "default-src 'self'; img-src 'self' blob:"}});
   server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
     if (connectionOverflow) {
-      response.set_header("Retry-After", std::to_string(kRetryAfterSeconds));
-      Refuse(response, 503, "the maker is busy: try again in a few seconds");
+      RefuseBusy(response);
       return httplib::Server::HandlerResponse::Handled;
     }
     // The library would read (and drop) any other body whole, chunked ones
